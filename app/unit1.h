@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/form_views.h"
+#include "mailbox/mailbox_source.h"
+
+#include <cstdint>
+#include <string>
+
+namespace kelvor {
+
+// The main window's logic, free of any window system: its handlers and the program-wide values.
+// The Win32 shell owns the real window and forwards each event to the handler of the same name.
+class TForm1 {
+public:
+    TForm1(FormControls controls, FormHost& host, MailboxSource& mapi);
+
+    // Program-wide values.
+    std::string ProgramDir;
+    std::string GatewayDir;
+    std::string RecipientQualifier1;
+    std::string RecipientQualifier2;
+    std::string TargetUser;
+    std::int32_t ExportCounter = 0;
+
+    // Start-up sequence; the shell runs it once, on the first activation.
+    void FormActivate();
+    void FormClose();
+    void Edit1Change();
+    void BitBtn2Click();
+    // Exports the message of the selected subject; tells the batch whether the export ran
+    // to its end.
+    bool ListBox1Click();
+    void BitBtn1Click();
+    void WarnUser(const std::string& text);
+    bool SetupAPIFile(std::int32_t n);
+
+private:
+    FormControls controls_;
+    FormHost& host_;
+    MailboxSource& mapi_;
+};
+
+} // namespace kelvor
