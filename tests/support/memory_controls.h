@@ -1,0 +1,235 @@
+#pragma once
+
+// In-memory stand-ins for the window's controls and the mailbox, for native tests of the form's
+// logic. They record what the form does to them so tests can check order and state.
+
+#include "app/form_views.h"
+#include "app/unit1.h"
+#include "mailbox/mailbox_source.h"
+#include "platform/error.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvor::testing_support {
+
+class MemoryList : public ListView {
+public:
+    std::vector<std::string> items;
+    int selected = -1;
+
+    void Clear() override {
+        items.clear();
+        selected = -1;
+    }
+    void Add(const std::string& item) override { items.push_back(item); }
+    int Count() const override { return static_cast<int>(items.size()); }
+    int ItemIndex() const override { return selected; }
+    void SetItemIndex(int index) override { selected = index; }
+};
+
+class MemoryText : public TextView {
+public:
+    std::string text;
+    std::size_t capacity = std::string::npos;
+
+    void Clear() override { text.clear(); }
+    void SetText(const std::string& value) override {
+        if (value.size() > capacity)
+            throw Error("Text exceeds memo capacity");
+        text = value;
+    }
+    std::string Text() const override { return text; }
+};
+
+class MemoryEdit : public EditView {
+public:
+    std::string text;
+    bool readOnly = false;
+    bool tabStop = true;
+    std::function<void()> onChange;
+
+    std::string Text() const override { return text; }
+    void SetText(const std::string& value) override {
+        if (value == text)
+            return;
+        text = value;
+        if (onChange)
+            onChange();
+    }
+    void SetReadOnly(bool value) override { readOnly = value; }
+    void SetTabStop(bool value) override { tabStop = value; }
+    void SetFocus() override { focused = true; }
+    bool focused = false;
+};
+
+class MemoryButton : public ButtonView {
+public:
+    bool enabled = true;
+    bool focused = false;
+
+    void SetEnabled(bool value) override { enabled = value; }
+    bool Enabled() const override { return enabled; }
+    void SetFocus() override { focused = true; }
+};
+
+class MemoryHost : public FormHost {
+public:
+    std::vector<std::string> dialogs;
+    int closeCount = 0;
+    std::string executablePath = "/opt/kelvor/kelvor";
+    std::string commandLine = "kelvor";
+    std::function<void()> onClose;
+
+    void ShowErrorDialog(const std::string& text) override { dialogs.push_back(text); }
+    void Close() override {
+        ++closeCount;
+        if (onClose)
+            onClose();
+    }
+    std::string ExecutablePath() const override { return executablePath; }
+    std::string CommandLine() const override { return commandLine; }
+};
+
+struct ScriptedAttachment {
+    std::u16string name;
+    std::u16string path;
+};
+
+struct ScriptedMessage {
+    std::u16string subject;
+    std::u16string sender;
+    std::u16string text;
+    std::vector<ScriptedAttachment> attachments;
+};
+
+// A mailbox that behaves like the stand-in server: SessionID is positive while signed on,
+// indexes are checked, and any operation can be made to fail. Every call is logged by name
+// ("SignOn", "put MsgIndex 2", "get MsgSubject", ...).
+class ScriptedMailbox : public MailboxSource {
+public:
+    std::vector<ScriptedMessage> messages;
+    std::int32_t sessionIdOnSignOn = 7;
+    std::vector<std::string> log;
+    // Operation name ("SignOn", "get MsgSubject", "put MsgIndex") to the 1-based occurrence
+    // that fails; 0 makes every occurrence fail.
+    std::map<std::string, int> faults;
+
+    void SetLogonUI(bool value) override { Call("put LogonUI", value ? "true" : "false"); }
+    void SetNewSession(bool value) override { Call("put NewSession", value ? "true" : "false"); }
+    std::int32_t SessionID() override {
+        Call("get SessionID");
+        return sessionId_;
+    }
+    void SignOn() override {
+        Call("SignOn");
+        if (sessionId_ > 0)
+            throw Error("Session already signed on");
+        sessionId_ = sessionIdOnSignOn;
+    }
+    void SignOff() override {
+        Call("SignOff");
+        sessionId_ = 0;
+    }
+    void SetMessagesSessionID(std::int32_t value) override {
+        Call("put Messages.SessionID", std::to_string(value));
+        messagesSessionId_ = value;
+    }
+    void Fetch() override {
+        Call("Fetch");
+        if (messagesSessionId_ <= 0 || messagesSessionId_ != sessionId_)
+            throw Error("Invalid session");
+        fetched_ = true;
+    }
+    std::int32_t MsgCount() override {
+        Call("get MsgCount");
+        return fetched_ ? static_cast<std::int32_t>(messages.size()) : 0;
+    }
+    void SetMsgIndex(std::int32_t value) override {
+        Call("put MsgIndex", std::to_string(value));
+        if (value < 0 || value >= static_cast<std::int32_t>(messages.size()))
+            throw Error("Invalid message index");
+        msgIndex_ = value;
+        attachmentIndex_ = 0;
+    }
+    std::u16string MsgSubject() override {
+        Call("get MsgSubject");
+        return Current().subject;
+    }
+    std::u16string MsgOrigDisplayName() override {
+        Call("get MsgOrigDisplayName");
+        return Current().sender;
+    }
+    std::u16string MsgNoteText() override {
+        Call("get MsgNoteText");
+        return Current().text;
+    }
+    std::int32_t AttachmentCount() override {
+        Call("get AttachmentCount");
+        return static_cast<std::int32_t>(Current().attachments.size());
+    }
+    void SetAttachmentIndex(std::int32_t value) override {
+        Call("put AttachmentIndex", std::to_string(value));
+        if (value < 0 || value >= static_cast<std::int32_t>(Current().attachments.size()))
+            throw Error("Invalid attachment index");
+        attachmentIndex_ = value;
+    }
+    std::u16string AttachmentName() override {
+        Call("get AttachmentName");
+        return Current().attachments.at(attachmentIndex_).name;
+    }
+    std::u16string AttachmentPathName() override {
+        Call("get AttachmentPathName");
+        return Current().attachments.at(attachmentIndex_).path;
+    }
+
+    std::int32_t CurrentSessionID() const { return sessionId_; }
+
+private:
+    void Call(const std::string& op, const std::string& value = {}) {
+        const int occurrence = ++occurrences_[op];
+        const auto fault = faults.find(op);
+        if (fault != faults.end() && (fault->second == 0 || fault->second == occurrence)) {
+            log.push_back("FAIL " + op);
+            throw Error("Injected failure of " + op);
+        }
+        log.push_back(value.empty() ? op : op + " " + value);
+    }
+    const ScriptedMessage& Current() const {
+        if (!fetched_ || msgIndex_ >= static_cast<std::int32_t>(messages.size()))
+            throw Error("No current message");
+        return messages[static_cast<std::size_t>(msgIndex_)];
+    }
+
+    std::int32_t sessionId_ = 0;
+    std::int32_t messagesSessionId_ = 0;
+    bool fetched_ = false;
+    std::int32_t msgIndex_ = 0;
+    std::int32_t attachmentIndex_ = 0;
+    std::map<std::string, int> occurrences_;
+};
+
+// A form wired to in-memory controls, the way the Win32 shell wires the real window: the edit
+// field's change runs Edit1Change, and closing runs FormClose.
+struct MemoryForm {
+    MemoryEdit Edit1;
+    MemoryButton BitBtn1;
+    MemoryList ListBox1;
+    MemoryText Memo1;
+    MemoryList ListBox2;
+    MemoryHost host;
+    ScriptedMailbox mailbox;
+    TForm1 form{FormControls{Edit1, BitBtn1, ListBox1, Memo1, ListBox2}, host, mailbox};
+
+    MemoryForm() {
+        BitBtn1.enabled = false;
+        Edit1.onChange = [this] { form.Edit1Change(); };
+        host.onClose = [this] { form.FormClose(); };
+    }
+};
+
+} // namespace kelvor::testing_support
