@@ -13,6 +13,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kelvor::testing_support {
@@ -81,18 +82,33 @@ class MemoryHost : public FormHost {
 public:
     std::vector<std::string> dialogs;
     int closeCount = 0;
+    std::vector<std::pair<int, int>> progress;
     std::string executablePath = "/opt/kelvor/kelvor";
     std::string commandLine = "kelvor";
     std::function<void()> onClose;
+    // When set, dialogs ("DIALOG <text>") and closes ("CLOSE") are also appended here, so a test
+    // can see them in order with the mailbox calls.
+    std::vector<std::string>* journal = nullptr;
 
-    void ShowErrorDialog(const std::string& text) override { dialogs.push_back(text); }
+    void ShowErrorDialog(const std::string& text) override {
+        dialogs.push_back(text);
+        Note("DIALOG " + text);
+    }
     void Close() override {
         ++closeCount;
+        Note("CLOSE");
         if (onClose)
             onClose();
     }
     std::string ExecutablePath() const override { return executablePath; }
     std::string CommandLine() const override { return commandLine; }
+    void BatchProgress(int done, int total) override { progress.emplace_back(done, total); }
+
+private:
+    void Note(const std::string& entry) {
+        if (journal)
+            journal->push_back(entry);
+    }
 };
 
 struct ScriptedAttachment {
@@ -229,6 +245,7 @@ struct MemoryForm {
         BitBtn1.enabled = false;
         Edit1.onChange = [this] { form.Edit1Change(); };
         host.onClose = [this] { form.FormClose(); };
+        host.journal = &mailbox.log;
     }
 };
 
