@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kelvor {
+
+// Makes every lone CR, lone LF and CR LF pair one CR LF; the text ends before its first NUL.
+std::string NormalizeLineEnds(std::string_view text);
+
+// Creates or replaces the body file with the text, line ends normalised and nothing added.
+// Throws Error "Cannot create file %s" or "Stream write error".
+void SaveBodyFile(const std::string& path, std::string_view text);
+
+} // namespace kelvor

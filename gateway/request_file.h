@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/files.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kelvor {
+
+// A value as it may stand in a request line: every CR LF pair, lone CR and lone LF becomes one
+// blank, so a value can never start a line of its own.
+std::string RequestValue(std::string_view value);
+
+// The request file of one export, written through a buffer. Every write that fails raises
+// EInOutError; a failure may surface at a later write or at Close, when the buffer is flushed.
+class RequestFile {
+public:
+    RequestFile() = default;
+    RequestFile(const RequestFile&) = delete;
+    RequestFile& operator=(const RequestFile&) = delete;
+    // Closes the file if still open, without reporting errors.
+    ~RequestFile();
+
+    // Creates the file, replacing one of the same name. False when it cannot be created.
+    bool Create(const std::string& path);
+    bool IsOpen() const noexcept { return file_.IsOpen(); }
+
+    void Write(std::string_view text);
+    void EndLine();
+    void WriteLine(std::string_view text);
+    // Flushes and closes; throws EInOutError.
+    void Close();
+    // Closes without reporting errors and removes the file: for an export that failed part-way.
+    void Discard();
+
+    // The keyword lines, values made safe with RequestValue.
+    void WriteHeader(); // "WPC-API= 1.2;", "MSG-TYPE= MAIL;", "MSG-ACTION= Import-Inbox;"
+    void WriteSubject(std::string_view subject);
+    void WriteTo(std::string_view qualifier1, std::string_view qualifier2,
+                 std::string_view targetUser);
+    void WriteFromText(std::string_view sender);
+    void WriteMsgFile(std::int32_t n);
+    void WriteAttachFile();                                // "ATTACH-FILE="
+    void WriteCurrentFile(std::int32_t n, std::int32_t k); // "    Current-File= n.k;"
+    void WriteOriginalFile(std::string_view name);         // no line end: see below
+    void WriteEntrySeparator();                            // "," and the line end
+    void WriteAttachmentsEnd();                            // the line end, then ";"
+    void WriteEnd();                                       // "-END-"
+
+private:
+    void Flush();
+
+    OutputFile file_;
+    std::string path_;
+    std::string buffer_;
+};
+
+} // namespace kelvor

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "platform/error.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kelvor {
+
+// Paths are 8-bit text in the system's ANSI code page.
+
+// The full path of the running executable, as the system reports it for the program's module.
+std::string ExecutablePath();
+
+// An existing file opened for reading; other programs may read it too but not write it.
+class InputFile {
+public:
+    InputFile() = default;
+    InputFile(InputFile&& other) noexcept;
+    InputFile& operator=(InputFile&& other) noexcept;
+    ~InputFile();
+
+    // False when the file cannot be opened for any reason (missing, a directory, access denied,
+    // held open for writing by another program); the file is never created.
+    bool Open(const std::string& path);
+    bool IsOpen() const noexcept;
+    // Reads up to size bytes; 0 means the end of the file. Throws EInOutError.
+    std::size_t Read(char* buffer, std::size_t size);
+    // Throws EInOutError when the close fails; the file is closed either way.
+    void Close();
+
+private:
+    std::intptr_t handle_ = -1;
+};
+
+// A file created for writing, replacing a file of the same name; others may read it meanwhile.
+class OutputFile {
+public:
+    OutputFile() = default;
+    OutputFile(OutputFile&& other) noexcept;
+    OutputFile& operator=(OutputFile&& other) noexcept;
+    ~OutputFile();
+
+    // False when the file cannot be created.
+    bool Create(const std::string& path);
+    bool IsOpen() const noexcept;
+    // Writes all of data. Throws EInOutError; a short write is DiskFull.
+    void Write(std::string_view data);
+    // Throws EInOutError when the close fails; the file is closed either way.
+    void Close();
+
+private:
+    std::intptr_t handle_ = -1;
+};
+
+// Creates or replaces the file and writes the whole text into it. Throws Error "Cannot create
+// file %s" when it cannot be created and "Stream write error" when the text cannot be written in
+// full; the file is then closed holding what was written.
+void WriteWholeFile(const std::string& path, std::string_view text);
+
+// A failed copy: the message names both files and the system's reason.
+class CopyFailed : public Error {
+public:
+    CopyFailed(const std::string& from, const std::string& to, const std::string& reason)
+        : Error("Cannot copy attachment " + from + " to " + to + ": " + reason), reason_(reason) {}
+    const std::string& Reason() const noexcept { return reason_; }
+
+private:
+    std::string reason_;
+};
+
+// Copies a file byte for byte, replacing an existing target. Throws CopyFailed, whose message is
+// "Cannot copy attachment %s to %s: %s" with the system's text for the reason.
+void CopyFileReplacing(const std::string& from, const std::string& to);
+
+// Removes a file; false when it could not be removed.
+bool RemoveFile(const std::string& path);
+
+} // namespace kelvor

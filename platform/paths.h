@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kelvor {
+
+#ifdef _WIN32
+inline constexpr char PathSeparator = '\\';
+#else
+inline constexpr char PathSeparator = '/';
+#endif
+
+// The directory of a file's path, ending in exactly one separator. With the backslash as
+// separator a drive colon also ends the directory part, and the root of a drive ("C:\") keeps
+// its backslash.
+std::string DirectoryOf(std::string_view filePath, char separator = PathSeparator);
+
+// The path with one separator appended unless its last byte already is one.
+std::string WithTrailingSeparator(std::string_view path, char separator = PathSeparator);
+
+} // namespace kelvor
