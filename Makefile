@@ -1,6 +1,8 @@
 # Shortcuts for the two commands the README gives.
-.PHONY: test run
+.PHONY: test run fuzz
 test:
 	./scripts/test
 run:
 	./scripts/run
+fuzz:
+	./scripts/fuzz

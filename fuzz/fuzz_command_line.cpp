@@ -1,0 +1,25 @@
+// Command-line splitting: whatever the line, arguments are never empty, never longer than the
+// limit, never keep a quote, and are made of the line's own bytes in order.
+
+#include "app/command_line.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view line(reinterpret_cast<const char*>(data), size);
+    std::size_t position = 0;
+    for (const auto& argument : kelvor::SplitCommandLine(line)) {
+        if (argument.empty() || argument.size() > kelvor::MaxArgumentLength ||
+            argument.find('"') != std::string::npos)
+            std::abort();
+        for (char c : argument) {
+            position = line.find(c, position);
+            if (position == std::string_view::npos)
+                std::abort();
+            ++position;
+        }
+    }
+    return 0;
+}
