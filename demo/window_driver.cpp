@@ -94,12 +94,25 @@ std::wstring ListItem(HWND list, int index) {
     return item;
 }
 
-Process::Process(const std::wstring& program, const std::wstring& arguments) {
+Process::Process(const std::wstring& program, const std::wstring& arguments, bool quiet) {
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &info_))
+    HANDLE nul = INVALID_HANDLE_VALUE;
+    if (quiet) {
+        SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+        nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                          OPEN_EXISTING, 0, nullptr);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+        startup.hStdOutput = nul;
+        startup.hStdError = nul;
+    }
+    const BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr,
+                                        quiet, 0, nullptr, nullptr, &startup, &info_);
+    if (nul != INVALID_HANDLE_VALUE)
+        CloseHandle(nul);
+    if (!started)
         throw std::runtime_error("cannot start " + Utf8(program));
     CloseHandle(info_.hThread);
 }

@@ -38,7 +38,8 @@ template <typename Condition> bool WaitFor(Condition condition, DWORD millisecon
 // A started process whose handles close with it.
 class Process {
 public:
-    Process(const std::wstring& program, const std::wstring& arguments);
+    // With quiet set, the process's standard output and error go to NUL.
+    Process(const std::wstring& program, const std::wstring& arguments, bool quiet = false);
     ~Process();
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;

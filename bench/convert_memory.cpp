@@ -1,0 +1,88 @@
+// Memory: the peak working set of kelvor.exe after Convert of 5,000 messages, less its peak after
+// start-up on the same mailbox.
+//
+//   bench_convert_memory <kelvor.exe> <work folder>
+
+#include "bench/bench_setup.h"
+#include "demo/window_driver.h"
+
+#include <psapi.h>
+
+#include <cstdio>
+#include <exception>
+#include <stdexcept>
+
+using namespace kelvor;
+
+namespace {
+
+constexpr int Messages = 5000;
+
+double PeakMiB(HANDLE process) {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    if (!GetProcessMemoryInfo(process, &counters, sizeof(counters)))
+        throw std::runtime_error("cannot read the memory counters");
+    return static_cast<double>(counters.PeakWorkingSetSize) / (1024.0 * 1024.0);
+}
+
+int CountFiles(const std::wstring& pattern) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW(pattern.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return 0;
+    int count = 0;
+    do
+        ++count;
+    while (FindNextFileW(find, &data));
+    FindClose(find);
+    return count;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: bench_convert_memory <kelvor.exe> <work folder>\n");
+        return 2;
+    }
+    try {
+        const std::wstring folder = argv[2];
+        const std::wstring kelvor = bench::PrepareProgram(argv[1], folder);
+        bench::WriteDataFile(folder + L"\\a0.bin", 65536);
+        bench::WriteDataFile(folder + L"\\a1.bin", 65536);
+        bench::UseGeneratedMailbox(folder + L"\\mailbox.json",
+                                   {Messages, 4096, folder + L"\\a0.bin", folder + L"\\a1.bin"});
+
+        driver::Process process(kelvor, L"bench");
+        HWND window = nullptr;
+        if (!driver::WaitFor(
+                [&] {
+                    return (window = driver::FindTopWindow(process.Id(), L"KELVOR")) != nullptr;
+                },
+                600000))
+            throw std::runtime_error("the KELVOR window did not appear");
+        HWND subjects = driver::SubjectList(window);
+        if (!driver::WaitFor([&] { return driver::ListCount(subjects) == Messages; }, 600000))
+            throw std::runtime_error("the subjects were not listed");
+        WaitForInputIdle(process.Handle(), INFINITE);
+        const double afterStart = PeakMiB(process.Handle());
+
+        HWND convert = driver::ButtonWithCaption(window, L"&Convert");
+        if (!convert)
+            throw std::runtime_error("no Convert button");
+        SendMessageW(convert, BM_CLICK, 0, 0);
+        const double afterConvert = PeakMiB(process.Handle());
+        const int requests = CountFiles(folder + L"\\gateway\\API_IN\\*.API");
+
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        process.WaitForExit(60000);
+        std::printf("Peak working set: %.1f MiB after start-up, %.1f MiB after Convert of %d "
+                    "messages (%d request files); growth %.1f MiB (goal: at most 8 MiB)\n",
+                    afterStart, afterConvert, Messages, requests, afterConvert - afterStart);
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_convert_memory: %s\n", e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,89 @@
+// Linear cost: body-file writing, text conversion and reading a configuration line of 1, 8 and
+// 64 MiB, each as time per MiB. Nothing quadratic: the 64 MiB figure should stay within 1.3
+// times the 1 MiB figure.
+//
+//   bench_linear_cost [work directory, default: a new one under the temp directory]
+
+#include "config/configuration.h"
+#include "gateway/body_file.h"
+#include "platform/text_conversion.h"
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t MiB = 1024 * 1024;
+
+double BestSecondsPerMiB(std::size_t mib, auto&& work) {
+    double best = 1e9;
+    const int repeats = mib >= 64 ? 2 : 5;
+    for (int i = 0; i < repeats; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        work();
+        best = std::min(
+            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best / static_cast<double>(mib);
+}
+
+std::string MixedText(std::size_t size) {
+    std::string text;
+    text.reserve(size);
+    const char* ends[] = {"\r\n", "\n", "\r"};
+    for (int line = 0; text.size() < size; ++line)
+        text += std::string("Zeile mit Umlauten \xe4\xf6\xfc und Text ") + ends[line % 3];
+    text.resize(size);
+    return text;
+}
+
+void Report(const char* what, const double (&perMiB)[3]) {
+    std::printf("%-24s 1 MiB: %8.3f ms/MiB   8 MiB: %8.3f ms/MiB   64 MiB: %8.3f ms/MiB   "
+                "64/1: %.2f\n",
+                what, perMiB[0] * 1e3, perMiB[1] * 1e3, perMiB[2] * 1e3, perMiB[2] / perMiB[0]);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const fs::path root =
+        argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / "kelvor-bench-linear";
+    fs::create_directories(root);
+    const std::size_t sizes[] = {1, 8, 64};
+    double body[3], conversion[3], configuration[3];
+
+    for (int s = 0; s < 3; ++s) {
+        const std::size_t bytes = sizes[s] * MiB;
+        const std::string text = MixedText(bytes);
+        body[s] = BestSecondsPerMiB(sizes[s], [&] {
+            kelvor::SaveBodyFile((root / "body.MSG").string(), kelvor::NormalizeLineEnds(text));
+        });
+
+        std::u16string wide(bytes, u'a');
+        for (std::size_t i = 0; i < wide.size(); i += 7)
+            wide[i] = i % 2 ? u'\u0151' : u'\u20ac';
+        conversion[s] = BestSecondsPerMiB(sizes[s], [&] {
+            if (kelvor::ToAnsi(wide).size() != wide.size())
+                std::abort();
+        });
+
+        {
+            std::ofstream prm(root / kelvor::ConfigurationFileName, std::ios::binary);
+            prm << std::string(bytes, 'g') << "\r\nACME\r\nMAIN\r\n";
+        }
+        configuration[s] = BestSecondsPerMiB(sizes[s], [&] {
+            if (kelvor::LoadConfiguration((root / "kelvor").string()).GatewayDir.size() <= bytes)
+                std::abort();
+        });
+    }
+    Report("body file", body);
+    Report("text conversion", conversion);
+    Report("configuration line", configuration);
+    fs::remove_all(root);
+    return 0;
+}
