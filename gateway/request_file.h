@@ -19,10 +19,11 @@ public:
     RequestFile() = default;
     RequestFile(const RequestFile&) = delete;
     RequestFile& operator=(const RequestFile&) = delete;
-    // Closes the file if still open, without reporting errors.
+    // Flushes and closes the file if still open, without reporting errors.
     ~RequestFile();
 
-    // Creates the file, replacing one of the same name. False when it cannot be created.
+    // Creates the file, replacing one of the same name; a file still open is closed first as the
+    // destructor would. False when it cannot be created.
     bool Create(const std::string& path);
     bool IsOpen() const noexcept { return file_.IsOpen(); }
 
@@ -31,7 +32,8 @@ public:
     void WriteLine(std::string_view text);
     // Flushes and closes; throws EInOutError.
     void Close();
-    // Closes without reporting errors and removes the file: for an export that failed part-way.
+    // Closes without reporting errors and removes the file last created, even when already
+    // closed: for an export that failed part-way, its last write or its close included.
     void Discard();
 
     // The keyword lines, values made safe with RequestValue.
@@ -50,6 +52,7 @@ public:
 
 private:
     void Flush();
+    void CloseQuietly() noexcept;
 
     OutputFile file_;
     std::string path_;

@@ -1,0 +1,45 @@
+#include "config/configuration.h"
+
+#include "config/configuration_lines.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+
+#include <vector>
+
+namespace kelvor {
+namespace {
+
+constexpr std::size_t ReadBufferSize = 1 << 16;
+
+} // namespace
+
+Configuration LoadConfiguration(const std::string& executablePath) {
+    Configuration configuration;
+    configuration.ProgramDir = DirectoryOf(executablePath);
+
+    InputFile file;
+    if (!file.Open(configuration.ProgramDir + ConfigurationFileName)) {
+        throw NoConfigurationFile();
+    }
+    ConfigurationLines lines;
+    std::vector<char> buffer(ReadBufferSize);
+    while (!lines.Done()) {
+        const std::size_t got = file.Read(buffer.data(), buffer.size());
+        if (got == 0) {
+            break;
+        }
+        lines.Feed(std::string_view(buffer.data(), got));
+    }
+    file.Close();
+
+    const auto& [gatewayDir, qualifier1, qualifier2] = lines.Lines();
+    if (gatewayDir.empty()) {
+        throw NoGatewayDirectory();
+    }
+    configuration.GatewayDir = WithTrailingSeparator(gatewayDir);
+    configuration.RecipientQualifier1 = qualifier1;
+    configuration.RecipientQualifier2 = qualifier2;
+    return configuration;
+}
+
+} // namespace kelvor

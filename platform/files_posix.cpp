@@ -1,0 +1,237 @@
+#include "platform/files.h"
+
+#include "platform/io_error.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace kelvor {
+namespace {
+
+constexpr std::size_t CopyBufferSize = 1 << 16;
+
+class UniqueFd {
+public:
+    explicit UniqueFd(int fd) noexcept : fd_(fd) {}
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd() { Reset(); }
+
+    int Get() const noexcept { return fd_; }
+    int Release() noexcept { return std::exchange(fd_, -1); }
+    void Reset() noexcept {
+        if (fd_ != -1) {
+            ::close(std::exchange(fd_, -1));
+        }
+    }
+
+private:
+    int fd_;
+};
+
+int Fd(std::intptr_t handle) {
+    return static_cast<int>(handle);
+}
+
+[[noreturn]] void ThrowInOutError() {
+    throw EInOutError(InOutErrorCodeFromErrno(errno));
+}
+
+void CloseQuietly(std::intptr_t& handle) noexcept {
+    if (handle != -1) {
+        ::close(Fd(handle));
+        handle = -1;
+    }
+}
+
+void CloseChecked(std::intptr_t& handle) {
+    const int fd = Fd(std::exchange(handle, -1));
+    // After a failed close the descriptor is gone all the same (and EINTR is no failure).
+    if (fd != -1 && ::close(fd) != 0 && errno != EINTR) {
+        ThrowInOutError();
+    }
+}
+
+// Writes all of data; false with errno set when it cannot.
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t written = ::write(fd, data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        if (written == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+ssize_t ReadSome(int fd, char* buffer, std::size_t size) {
+    ssize_t got;
+    do {
+        got = ::read(fd, buffer, size);
+    } while (got < 0 && errno == EINTR);
+    return got;
+}
+
+} // namespace
+
+std::string ExecutablePath() {
+    std::vector<char> buffer(256);
+    for (;;) {
+        const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (length < 0) {
+            throw Error(std::string("Cannot determine the program's path: ") +
+                        std::strerror(errno));
+        }
+        if (static_cast<std::size_t>(length) < buffer.size()) {
+            return std::string(buffer.data(), static_cast<std::size_t>(length));
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+InputFile::InputFile(InputFile&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+
+InputFile& InputFile::operator=(InputFile&& other) noexcept {
+    if (this != &other) {
+        CloseQuietly(handle_);
+        handle_ = std::exchange(other.handle_, -1);
+    }
+    return *this;
+}
+
+InputFile::~InputFile() {
+    CloseQuietly(handle_);
+}
+
+bool InputFile::Open(const std::string& path) {
+    CloseQuietly(handle_);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd == -1) {
+        return false;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    handle_ = fd;
+    return true;
+}
+
+bool InputFile::IsOpen() const noexcept {
+    return handle_ != -1;
+}
+
+std::size_t InputFile::Read(char* buffer, std::size_t size) {
+    const ssize_t got = ReadSome(Fd(handle_), buffer, size);
+    if (got < 0) {
+        ThrowInOutError();
+    }
+    return static_cast<std::size_t>(got);
+}
+
+void InputFile::Close() {
+    CloseChecked(handle_);
+}
+
+OutputFile::OutputFile(OutputFile&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+
+OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
+    if (this != &other) {
+        CloseQuietly(handle_);
+        handle_ = std::exchange(other.handle_, -1);
+    }
+    return *this;
+}
+
+OutputFile::~OutputFile() {
+    CloseQuietly(handle_);
+}
+
+bool OutputFile::Create(const std::string& path) {
+    CloseQuietly(handle_);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd == -1) {
+        return false;
+    }
+    handle_ = fd;
+    return true;
+}
+
+bool OutputFile::IsOpen() const noexcept {
+    return handle_ != -1;
+}
+
+void OutputFile::Write(std::string_view data) {
+    if (!WriteAll(Fd(handle_), data)) {
+        ThrowInOutError();
+    }
+}
+
+void OutputFile::Close() {
+    CloseChecked(handle_);
+}
+
+void CopyFileReplacing(const std::string& from, const std::string& to) {
+    const auto fail = [&](const std::string& reason) { throw CopyFailed(from, to, reason); };
+    const UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat sourceStatus {};
+    if (in.Get() == -1 || ::fstat(in.Get(), &sourceStatus) != 0) {
+        fail(std::strerror(errno));
+    }
+    if (S_ISDIR(sourceStatus.st_mode)) {
+        fail(std::strerror(EISDIR));
+    }
+    UniqueFd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+    struct stat targetStatus {};
+    if (out.Get() == -1 || ::fstat(out.Get(), &targetStatus) != 0) {
+        fail(std::strerror(errno));
+    }
+    // Emptying the target first would destroy a source that is the target itself.
+    if (targetStatus.st_dev == sourceStatus.st_dev && targetStatus.st_ino == sourceStatus.st_ino) {
+        fail("Source and target are the same file");
+    }
+    // From here on a failure leaves no partial copy behind.
+    const auto failAndRemove = [&](int error) {
+        out.Reset();
+        ::unlink(to.c_str());
+        fail(std::strerror(error));
+    };
+    if (::ftruncate(out.Get(), 0) != 0) {
+        failAndRemove(errno);
+    }
+    std::vector<char> buffer(CopyBufferSize);
+    for (;;) {
+        const ssize_t got = ReadSome(in.Get(), buffer.data(), buffer.size());
+        if (got < 0) {
+            failAndRemove(errno);
+        }
+        if (got == 0) {
+            break;
+        }
+        if (!WriteAll(out.Get(), std::string_view(buffer.data(), static_cast<std::size_t>(got)))) {
+            failAndRemove(errno);
+        }
+    }
+    if (::close(out.Release()) != 0 && errno != EINTR) {
+        failAndRemove(errno);
+    }
+}
+
+bool RemoveFile(const std::string& path) {
+    return ::unlink(path.c_str()) == 0;
+}
+
+} // namespace kelvor

@@ -1,0 +1,179 @@
+#include "platform/files.h"
+
+#include "platform/io_error.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace kelvor {
+namespace {
+
+// ReadFile and WriteFile take a DWORD count.
+constexpr std::size_t MaxTransfer = 1u << 30;
+
+HANDLE Handle(std::intptr_t handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
+std::intptr_t FromHandle(HANDLE handle) {
+    return reinterpret_cast<std::intptr_t>(handle);
+}
+const std::intptr_t NoHandle = FromHandle(INVALID_HANDLE_VALUE);
+
+[[noreturn]] void ThrowInOutError() {
+    throw EInOutError(static_cast<int>(GetLastError()));
+}
+
+void CloseQuietly(std::intptr_t& handle) noexcept {
+    if (handle != NoHandle) {
+        CloseHandle(Handle(std::exchange(handle, NoHandle)));
+    }
+}
+
+void CloseChecked(std::intptr_t& handle) {
+    const std::intptr_t closing = std::exchange(handle, NoHandle);
+    if (closing != NoHandle && !CloseHandle(Handle(closing))) {
+        ThrowInOutError();
+    }
+}
+
+// The system's text for an error code, without the line end it comes with.
+std::string SystemMessage(DWORD code) {
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    if (length == 0 || text == nullptr) {
+        return "System error " + std::to_string(code);
+    }
+    std::string message(text, length);
+    LocalFree(text);
+    while (!message.empty() && static_cast<unsigned char>(message.back()) <= ' ') {
+        message.pop_back();
+    }
+    return message;
+}
+
+} // namespace
+
+std::string ExecutablePath() {
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            throw Error("Cannot determine the program's path: " + SystemMessage(GetLastError()));
+        }
+        if (length < buffer.size()) {
+            return std::string(buffer.data(), length);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+InputFile::InputFile(InputFile&& other) noexcept
+    : handle_(std::exchange(other.handle_, NoHandle)) {}
+
+InputFile& InputFile::operator=(InputFile&& other) noexcept {
+    if (this != &other) {
+        CloseQuietly(handle_);
+        handle_ = std::exchange(other.handle_, NoHandle);
+    }
+    return *this;
+}
+
+InputFile::~InputFile() {
+    CloseQuietly(handle_);
+}
+
+bool InputFile::Open(const std::string& path) {
+    CloseQuietly(handle_);
+    // A directory cannot be opened this way, and a file someone holds open for writing is
+    // refused because writers are not shared with.
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    handle_ = FromHandle(file);
+    return true;
+}
+
+bool InputFile::IsOpen() const noexcept {
+    return handle_ != NoHandle;
+}
+
+std::size_t InputFile::Read(char* buffer, std::size_t size) {
+    DWORD got = 0;
+    if (!ReadFile(Handle(handle_), buffer, static_cast<DWORD>(std::min(size, MaxTransfer)), &got,
+                  nullptr)) {
+        ThrowInOutError();
+    }
+    return got;
+}
+
+void InputFile::Close() {
+    CloseChecked(handle_);
+}
+
+OutputFile::OutputFile(OutputFile&& other) noexcept
+    : handle_(std::exchange(other.handle_, NoHandle)) {}
+
+OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
+    if (this != &other) {
+        CloseQuietly(handle_);
+        handle_ = std::exchange(other.handle_, NoHandle);
+    }
+    return *this;
+}
+
+OutputFile::~OutputFile() {
+    CloseQuietly(handle_);
+}
+
+bool OutputFile::Create(const std::string& path) {
+    CloseQuietly(handle_);
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    handle_ = FromHandle(file);
+    return true;
+}
+
+bool OutputFile::IsOpen() const noexcept {
+    return handle_ != NoHandle;
+}
+
+void OutputFile::Write(std::string_view data) {
+    while (!data.empty()) {
+        const DWORD size = static_cast<DWORD>(std::min(data.size(), MaxTransfer));
+        DWORD written = 0;
+        if (!WriteFile(Handle(handle_), data.data(), size, &written, nullptr)) {
+            ThrowInOutError();
+        }
+        if (written < size) {
+            throw EInOutError(DiskFull);
+        }
+        data.remove_prefix(size);
+    }
+}
+
+void OutputFile::Close() {
+    CloseChecked(handle_);
+}
+
+void CopyFileReplacing(const std::string& from, const std::string& to) {
+    if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) {
+        throw CopyFailed(from, to, SystemMessage(GetLastError()));
+    }
+}
+
+bool RemoveFile(const std::string& path) {
+    return DeleteFileA(path.c_str()) != 0;
+}
+
+} // namespace kelvor

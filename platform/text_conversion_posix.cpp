@@ -1,0 +1,16 @@
+#include "platform/text_conversion.h"
+
+#include "platform/cp1252.h"
+
+namespace kelvor {
+
+// Without a system code page the native build converts as Windows does for code page 1252.
+std::string ToAnsi(std::u16string_view text) {
+    std::string out(text.size(), '\0');
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        out[i] = static_cast<char>(Cp1252FromUtf16(text[i]));
+    }
+    return out;
+}
+
+} // namespace kelvor
