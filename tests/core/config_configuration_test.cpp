@@ -1,0 +1,260 @@
+#include "config/configuration.h"
+#include "config/configuration_lines.h"
+#include "platform/files.h"
+#include "platform/io_error.h"
+#include "platform/paths.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace kelvor {
+namespace {
+
+using test::TempDir;
+using test::WriteBytes;
+
+// Case texts write the path separator as "|", so that each case holds on every platform.
+std::string Sep(std::string text) {
+    std::replace(text.begin(), text.end(), '|', PathSeparator);
+    return text;
+}
+
+struct FileCase {
+    std::string name;
+    std::string bytes;
+    std::string gatewayDir;
+    std::string qualifier1;
+    std::string qualifier2;
+};
+
+std::string CaseName(const testing::TestParamInfo<FileCase>& info) {
+    return info.param.name;
+}
+
+class ConfigurationFileTest : public testing::TestWithParam<FileCase> {};
+
+TEST_P(ConfigurationFileTest, ReadsTheThreeValues) {
+    TempDir dir;
+    WriteBytes(dir / "kelvor.prm", Sep(GetParam().bytes));
+    const Configuration configuration = LoadConfiguration(dir / "kelvor.exe");
+    EXPECT_EQ(configuration.ProgramDir, dir.Path().string() + PathSeparator);
+    EXPECT_EQ(configuration.GatewayDir, Sep(GetParam().gatewayDir));
+    EXPECT_EQ(configuration.RecipientQualifier1, GetParam().qualifier1);
+    EXPECT_EQ(configuration.RecipientQualifier2, GetParam().qualifier2);
+}
+
+// The same bytes through the line splitter, fed in two pieces split at every position and then
+// byte by byte, so that a CR at the end of a piece is seen together with an LF at the start of
+// the next.
+TEST_P(ConfigurationFileTest, SplitsLinesWhereverThePiecesEnd) {
+    const std::string bytes = Sep(GetParam().bytes);
+    const auto expectLines = [&](const ConfigurationLines& lines, const std::string& how) {
+        const std::string gatewayDir = Sep(GetParam().gatewayDir);
+        EXPECT_EQ(WithTrailingSeparator(lines.Lines()[0]), gatewayDir) << how;
+        EXPECT_EQ(lines.Lines()[1], GetParam().qualifier1) << how;
+        EXPECT_EQ(lines.Lines()[2], GetParam().qualifier2) << how;
+    };
+    for (std::size_t split = 0; split <= bytes.size(); ++split) {
+        ConfigurationLines lines;
+        lines.Feed(std::string_view(bytes).substr(0, split));
+        lines.Feed(std::string_view(bytes).substr(split));
+        expectLines(lines, "split at " + std::to_string(split));
+    }
+    ConfigurationLines lines;
+    for (const char byte : bytes) {
+        lines.Feed(std::string_view(&byte, 1));
+    }
+    expectLines(lines, "byte by byte");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bytes, ConfigurationFileTest,
+    testing::Values(FileCase{"CrLf", "C:|gw\r\nPO1\r\nDOMAIN\r\n", "C:|gw|", "PO1", "DOMAIN"},
+                    FileCase{"LoneCr", "gw\rPO1\rDOMAIN\r", "gw|", "PO1", "DOMAIN"},
+                    FileCase{"LastLineWithoutEnd", "gw\r\nPO1\r\nDOMAIN", "gw|", "PO1", "DOMAIN"},
+                    // CR CR LF ends a line and then an empty one: the values move down by one.
+                    FileCase{"CrCrLf", "gw\r\r\nPO1\r\nDOMAIN\r\n", "gw|", "", "PO1"},
+                    // LF alone ends nothing: the whole file is line 1.
+                    FileCase{"LoneLf", "gw\nPO1\nDOMAIN\n", "gw\nPO1\nDOMAIN\n|", "", ""},
+                    FileCase{"LoneLfEndingInSeparator", "a\nb|", "a\nb|", "", ""},
+                    FileCase{"LfCr", "gw\n\rPO1", "gw\n|", "PO1", ""},
+                    FileCase{"CrLfLf", "gw\r\n\nPO1\r\nX", "gw|", "\nPO1", "X"},
+                    FileCase{"EndMarkInLine2",
+                             "gw\r\nPO\x1a"
+                             "1\r\nDOMAIN\r\n",
+                             "gw|", "PO", ""},
+                    FileCase{"EndMarkInLine1", "g\x1aw\r\nPO1\r\nDOMAIN\r\n", "g|", "", ""},
+                    FileCase{"EndMarkBetweenCrAndLf", "gw\r\x1a\nPO1", "gw|", "", ""},
+                    FileCase{"EndMarkAtStartOfLine3",
+                             "gw\r\nPO1\r\n\x1a"
+                             "DOMAIN",
+                             "gw|", "PO1", ""},
+                    FileCase{"OneTrailingSeparator", "C:|gw|\r\nA\r\nB", "C:|gw|", "A", "B"},
+                    FileCase{"TwoTrailingSeparators", "C:|gw||\r\nA\r\nB", "C:|gw||", "A", "B"},
+                    // The blank is the last byte, so one more separator follows it.
+                    FileCase{"BlankAfterSeparator", "C:|gw| \r\nA\r\nB", "C:|gw| |", "A", "B"},
+                    FileCase{"BlanksAndTabsKept", " gw\t\r\n PO 1 \r\n\tDOM.AIN\t", " gw\t|",
+                             " PO 1 ", "\tDOM.AIN\t"},
+                    FileCase{"LaterLinesIgnored", "gw\r\nA\r\nB\r\nC\r\n\x1a", "gw|", "A", "B"},
+                    FileCase{"OnlyLine1", "gw", "gw|", "", ""},
+                    FileCase{"OnlyLine1WithEnd", "gw\r\n", "gw|", "", ""},
+                    FileCase{"EmptyQualifiers", "gw\r\n\r\n\r\n", "gw|", "", ""},
+                    FileCase{"EightBitAndNul", std::string("g\xe9\0w\r\nq\xff\r\n\x7f", 11),
+                             std::string("g\xe9\0w|", 5), "q\xff", "\x7f"}),
+    CaseName);
+
+TEST(LoadConfiguration, ReadsALineOfSeveralMegabytes) {
+    TempDir dir;
+    std::string longLine(5 * 1024 * 1024 + 3, 'x');
+    for (std::size_t i = 0; i < longLine.size(); i += 4099) {
+        longLine[i] = static_cast<char>('a' + i % 26);
+    }
+    WriteBytes(dir / "kelvor.prm", "gw\r\n" + longLine + "\r\nlast");
+    const Configuration configuration = LoadConfiguration(dir / "kelvor.exe");
+    EXPECT_EQ(configuration.RecipientQualifier1, longLine);
+    EXPECT_EQ(configuration.RecipientQualifier2, "last");
+}
+
+void ExpectNoGatewayDirectory(const std::string& bytes) {
+    TempDir dir;
+    WriteBytes(dir / "kelvor.prm", bytes);
+    try {
+        LoadConfiguration(dir / "kelvor.exe");
+        ADD_FAILURE() << "no error for " << testing::PrintToString(bytes);
+    } catch (const NoGatewayDirectory& error) {
+        EXPECT_STREQ(error.what(), "No gateway directory in configuration file.");
+    }
+}
+
+TEST(LoadConfiguration, RefusesAnEmptyFirstLine) {
+    ExpectNoGatewayDirectory("");
+    ExpectNoGatewayDirectory("\r\nPO1\r\nDOMAIN\r\n");
+    ExpectNoGatewayDirectory("\rPO1");
+    ExpectNoGatewayDirectory("\x1agw\r\nPO1");
+}
+
+void ExpectNoConfigurationFile(const std::string& executablePath) {
+    try {
+        LoadConfiguration(executablePath);
+        ADD_FAILURE() << "no error for " << executablePath;
+    } catch (const NoConfigurationFile& error) {
+        EXPECT_STREQ(error.what(), "No configuration file found.");
+    }
+}
+
+TEST(LoadConfiguration, NeedsTheFileBesideTheExecutable) {
+    TempDir dir;
+    ExpectNoConfigurationFile(dir / "kelvor.exe");
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "kelvor.prm"));
+    ExpectNoConfigurationFile(dir / "missing/kelvor.exe");
+    WriteBytes(dir / "kelvor.prm", "gw");
+    ExpectNoConfigurationFile(dir / "sub/kelvor.exe");
+}
+
+TEST(LoadConfiguration, TakesNoDirectoryForTheFile) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.Path() / "kelvor.prm");
+    ExpectNoConfigurationFile(dir / "kelvor.exe");
+}
+
+TEST(LoadConfiguration, FindsTheFileOfTheRunningProgram) {
+    const std::string executable = ExecutablePath();
+    const std::string path = DirectoryOf(executable) + "kelvor.prm";
+    struct Remover {
+        std::string path;
+        ~Remover() { std::filesystem::remove(path); }
+    } remover{path};
+    WriteBytes(path, "gw\r\nPO1\r\nDOMAIN");
+    const Configuration configuration = LoadConfiguration(executable);
+    EXPECT_EQ(configuration.ProgramDir, DirectoryOf(executable));
+    EXPECT_EQ(configuration.RecipientQualifier2, "DOMAIN");
+}
+
+#ifdef _WIN32
+TEST(LoadConfiguration, RefusesAFileHeldOpenForWriting) {
+    TempDir dir;
+    WriteBytes(dir / "kelvor.prm", "gw\r\nPO1\r\nDOMAIN");
+    const HANDLE writer =
+        CreateFileA((dir / "kelvor.prm").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    ExpectNoConfigurationFile(dir / "kelvor.exe");
+    CloseHandle(writer);
+    EXPECT_EQ(LoadConfiguration(dir / "kelvor.exe").RecipientQualifier2, "DOMAIN");
+}
+
+TEST(LoadConfiguration, ReadsAFileAnotherProgramReads) {
+    TempDir dir;
+    WriteBytes(dir / "kelvor.prm", "gw\r\nPO1\r\nDOMAIN");
+    const HANDLE reader = CreateFileA((dir / "kelvor.prm").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(LoadConfiguration(dir / "kelvor.exe").GatewayDir, "gw\\");
+    CloseHandle(reader);
+}
+
+TEST(LoadConfiguration, GivesProgramDirItsBackslashRules) {
+    TempDir dir;
+    WriteBytes(dir / "kelvor.prm", "gw");
+    // A doubled backslash before the program's name still leaves one.
+    const std::string doubled = dir.Path().string() + "\\\\kelvor.exe";
+    EXPECT_EQ(LoadConfiguration(doubled).ProgramDir, dir.Path().string() + "\\");
+}
+#else
+// Tests run as root natively, and root reads everything: the read is tried by a child process
+// that gave up its privileges first.
+TEST(LoadConfiguration, TakesAnUnreadableFileForAMissingOne) {
+    TempDir dir;
+    WriteBytes(dir / "kelvor.prm", "gw\r\nPO1\r\nDOMAIN");
+    ASSERT_EQ(::chmod((dir / "kelvor.prm").c_str(), 0), 0);
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0755), 0);
+    const pid_t child = ::fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(3);
+        }
+        try {
+            LoadConfiguration(dir / "kelvor.exe");
+            ::_exit(1);
+        } catch (const NoConfigurationFile&) {
+            ::_exit(0);
+        } catch (...) {
+            ::_exit(2);
+        }
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// A read after a successful open that fails: /proc/self/mem opens, but nothing is mapped at its
+// start.
+TEST(LoadConfiguration, ReportsAReadErrorWithItsCode) {
+    TempDir dir;
+    std::filesystem::create_symlink("/proc/self/mem", dir.Path() / "kelvor.prm");
+    try {
+        LoadConfiguration(dir / "kelvor.exe");
+        FAIL() << "no error";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.Code(), ApplicationErrorFlag | EIO);
+        EXPECT_EQ(std::string(error.what()), "I/O error " + std::to_string(error.Code()));
+    }
+}
+#endif
+
+} // namespace
+} // namespace kelvor

@@ -1,0 +1,268 @@
+#include "platform/files.h"
+#include "platform/io_error.h"
+#include "platform/paths.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace kelvor {
+namespace {
+
+using test::ReadBytes;
+using test::TempDir;
+using test::WriteBytes;
+
+std::string ReadAll(InputFile& file) {
+    std::string bytes;
+    char buffer[7];
+    while (const std::size_t got = file.Read(buffer, sizeof buffer)) {
+        bytes.append(buffer, got);
+    }
+    return bytes;
+}
+
+TEST(ExecutablePath, NamesTheRunningTestProgram) {
+    const std::filesystem::path path = ExecutablePath();
+    EXPECT_TRUE(path.is_absolute()) << path;
+    EXPECT_EQ(path.stem(), "core_tests");
+    EXPECT_TRUE(std::filesystem::is_regular_file(path)) << path;
+    EXPECT_EQ(DirectoryOf(path.string()).back(), PathSeparator);
+}
+
+TEST(InputFile, ReadsAWholeFile) {
+    TempDir dir;
+    WriteBytes(dir / "in.txt", std::string("line 1\r\nline\0 2\x1a\xff", 17));
+    InputFile file;
+    ASSERT_TRUE(file.Open(dir / "in.txt"));
+    EXPECT_TRUE(file.IsOpen());
+    EXPECT_EQ(ReadAll(file), std::string("line 1\r\nline\0 2\x1a\xff", 17));
+    file.Close();
+    EXPECT_FALSE(file.IsOpen());
+}
+
+TEST(InputFile, DoesNotOpenWhatIsNoReadableFile) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.Path() / "folder");
+    InputFile file;
+    EXPECT_FALSE(file.Open(dir / "missing.txt"));
+    EXPECT_FALSE(file.Open(dir / "no-such-dir/in.txt"));
+    EXPECT_FALSE(file.Open(dir / "folder"));
+    EXPECT_FALSE(file.IsOpen());
+    // Never created by trying.
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "missing.txt"));
+}
+
+TEST(InputFile, MovesItsHandle) {
+    TempDir dir;
+    WriteBytes(dir / "in.txt", "abc");
+    InputFile first;
+    ASSERT_TRUE(first.Open(dir / "in.txt"));
+    InputFile second = std::move(first);
+    EXPECT_FALSE(first.IsOpen());
+    EXPECT_EQ(ReadAll(second), "abc");
+}
+
+#ifdef _WIN32
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+
+UniqueHandle OpenOther(const std::string& path, DWORD access, DWORD share) {
+    const HANDLE handle = CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_NE(handle, INVALID_HANDLE_VALUE);
+    return UniqueHandle(handle);
+}
+
+TEST(InputFile, RefusesAFileHeldOpenForWriting) {
+    TempDir dir;
+    WriteBytes(dir / "in.txt", "abc");
+    const auto writer =
+        OpenOther(dir / "in.txt", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    InputFile file;
+    EXPECT_FALSE(file.Open(dir / "in.txt"));
+}
+
+TEST(InputFile, SharesWithReadersButKeepsWritersOut) {
+    TempDir dir;
+    WriteBytes(dir / "in.txt", "abc");
+    const auto reader = OpenOther(dir / "in.txt", GENERIC_READ, FILE_SHARE_READ);
+    InputFile file;
+    ASSERT_TRUE(file.Open(dir / "in.txt"));
+    EXPECT_EQ(ReadAll(file), "abc");
+    const HANDLE writer =
+        CreateFileA((dir / "in.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+}
+
+TEST(OutputFile, LetsOthersReadWhileItWrites) {
+    TempDir dir;
+    OutputFile file;
+    ASSERT_TRUE(file.Create(dir / "out.txt"));
+    file.Write("partial");
+    const auto reader =
+        OpenOther(dir / "out.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    char buffer[16];
+    DWORD got = 0;
+    ASSERT_TRUE(ReadFile(reader.get(), buffer, sizeof buffer, &got, nullptr));
+    EXPECT_EQ(std::string(buffer, got), "partial");
+    file.Close();
+}
+#endif
+
+TEST(OutputFile, CreatesOrReplaces) {
+    TempDir dir;
+    WriteBytes(dir / "out.txt", "an older and longer content");
+    OutputFile file;
+    ASSERT_TRUE(file.Create(dir / "out.txt"));
+    file.Write("new");
+    file.Write("");
+    file.Write(std::string("\r\n\0", 3));
+    file.Close();
+    EXPECT_EQ(ReadBytes(dir / "out.txt"), std::string("new\r\n\0", 6));
+}
+
+TEST(OutputFile, CannotCreateInAMissingDirectoryOrOverADirectory) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.Path() / "folder");
+    OutputFile file;
+    EXPECT_FALSE(file.Create(dir / "missing/out.txt"));
+    EXPECT_FALSE(file.Create(dir / "folder"));
+    EXPECT_FALSE(file.IsOpen());
+}
+
+TEST(WriteWholeFile, WritesExactlyTheText) {
+    TempDir dir;
+    WriteBytes(dir / "text.txt", "older content that is longer");
+    WriteWholeFile(dir / "text.txt", "one\r\ntwo");
+    EXPECT_EQ(ReadBytes(dir / "text.txt"), "one\r\ntwo");
+    WriteWholeFile(dir / "text.txt", "");
+    EXPECT_EQ(std::filesystem::file_size(dir.Path() / "text.txt"), 0u);
+}
+
+TEST(WriteWholeFile, NamesTheFileItCannotCreate) {
+    TempDir dir;
+    const std::string path = dir / "missing/1.MSG";
+    try {
+        WriteWholeFile(path, "text");
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot create file " + path);
+    }
+}
+
+TEST(CopyFileReplacing, CopiesByteForByteAndReplaces) {
+    TempDir dir;
+    std::string content(200000, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        content[i] = static_cast<char>(i * 7 % 251);
+    }
+    WriteBytes(dir / "source.bin", content);
+    WriteBytes(dir / "1.0", "an earlier copy, longer than nothing");
+    CopyFileReplacing(dir / "source.bin", dir / "1.0");
+    EXPECT_EQ(ReadBytes(dir / "1.0"), content);
+    CopyFileReplacing(dir / "source.bin", dir / "1.1");
+    EXPECT_EQ(ReadBytes(dir / "1.1"), content);
+    EXPECT_EQ(ReadBytes(dir / "source.bin"), content);
+}
+
+TEST(CopyFileReplacing, CopiesAnEmptyFile) {
+    TempDir dir;
+    WriteBytes(dir / "empty", "");
+    WriteBytes(dir / "1.0", "old");
+    CopyFileReplacing(dir / "empty", dir / "1.0");
+    EXPECT_EQ(ReadBytes(dir / "1.0"), "");
+}
+
+void ExpectCopyFails(const std::string& from, const std::string& to) {
+    try {
+        CopyFileReplacing(from, to);
+        ADD_FAILURE() << "no error copying " << from << " to " << to;
+    } catch (const CopyFailed& error) {
+        EXPECT_FALSE(error.Reason().empty());
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot copy attachment " + from + " to " + to + ": " + error.Reason());
+        // The reason is the system's text, without a line end of its own.
+        EXPECT_NE(error.Reason().back(), '\n');
+        EXPECT_NE(error.Reason().back(), '\r');
+    }
+}
+
+TEST(CopyFileReplacing, ReportsTheReasonWhenItCannotCopy) {
+    TempDir dir;
+    WriteBytes(dir / "source.bin", "data");
+    std::filesystem::create_directory(dir.Path() / "folder");
+    ExpectCopyFails(dir / "missing.bin", dir / "1.0");
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "1.0"));
+    ExpectCopyFails(dir / "source.bin", dir / "missing/1.0");
+    ExpectCopyFails(dir / "folder", dir / "1.1");
+    ExpectCopyFails(dir / "source.bin", dir / "folder");
+    ExpectCopyFails(dir / "source.bin", dir / "source.bin");
+    EXPECT_EQ(ReadBytes(dir / "source.bin"), "data");
+}
+
+TEST(RemoveFile, RemovesAFileAndReportsWhatItCannot) {
+    TempDir dir;
+    WriteBytes(dir / "gone", "x");
+    EXPECT_TRUE(RemoveFile(dir / "gone"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "gone"));
+    EXPECT_FALSE(RemoveFile(dir / "gone"));
+}
+
+#ifndef _WIN32
+// /dev/full takes no byte: every write fails as on a full disk.
+TEST(OutputFile, ReportsAFullDisk) {
+    OutputFile file;
+    ASSERT_TRUE(file.Create("/dev/full"));
+    try {
+        file.Write("x");
+        FAIL() << "no error";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.Code(), DiskFull);
+        EXPECT_STREQ(error.what(), "Disk full");
+    }
+}
+
+TEST(WriteWholeFile, ReportsATextItCannotWriteInFull) {
+    try {
+        WriteWholeFile("/dev/full", "text");
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_STREQ(error.what(), "Stream write error");
+    }
+}
+
+TEST(CopyFileReplacing, RemovesAPartialCopy) {
+    TempDir dir;
+    WriteBytes(dir / "source.bin", "data");
+    std::filesystem::create_symlink("/dev/full", dir.Path() / "1.0");
+    ExpectCopyFails(dir / "source.bin", dir / "1.0");
+    EXPECT_FALSE(std::filesystem::is_symlink(dir.Path() / "1.0"));
+}
+
+// Reading /proc/self/mem from its start fails: nothing is mapped at address 0.
+TEST(InputFile, ReportsAFailedRead) {
+    InputFile file;
+    ASSERT_TRUE(file.Open("/proc/self/mem"));
+    char buffer[16];
+    try {
+        file.Read(buffer, sizeof buffer);
+        FAIL() << "no error";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.Code(), ApplicationErrorFlag | EIO);
+    }
+}
+#endif
+
+} // namespace
+} // namespace kelvor

@@ -1,0 +1,66 @@
+#include "platform/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace kelvor {
+namespace {
+
+struct DirectoryCase {
+    std::string filePath;
+    std::string directory;
+};
+
+class WindowsDirectoryTest : public testing::TestWithParam<DirectoryCase> {};
+
+TEST_P(WindowsDirectoryTest, EndsInOneBackslash) {
+    EXPECT_EQ(DirectoryOf(GetParam().filePath, '\\'), GetParam().directory);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, WindowsDirectoryTest,
+    testing::Values(
+        DirectoryCase{"C:\\Program Files\\Kelvor\\kelvor.exe", "C:\\Program Files\\Kelvor\\"},
+        DirectoryCase{"C:\\kelvor.exe", "C:\\"}, DirectoryCase{"c:\\KELVOR.EXE", "c:\\"},
+        DirectoryCase{"\\\\server\\share\\kelvor.exe", "\\\\server\\share\\"},
+        DirectoryCase{"\\\\server\\share\\tools\\kelvor.exe", "\\\\server\\share\\tools\\"},
+        DirectoryCase{"\\\\?\\C:\\tools\\kelvor.exe", "\\\\?\\C:\\tools\\"},
+        // A drive without a backslash ends the directory part at its colon.
+        DirectoryCase{"D:kelvor.exe", "D:\\"}, DirectoryCase{"\\kelvor.exe", "\\"},
+        // Slashes are ordinary bytes of a Windows name here.
+        DirectoryCase{"C:\\a/b\\kelvor.exe", "C:\\a/b\\"},
+        DirectoryCase{"C:\\dir\\\\kelvor.exe", "C:\\dir\\"},
+        DirectoryCase{"C:\\dir.d\\sub dir \\kelvor.exe", "C:\\dir.d\\sub dir \\"},
+        DirectoryCase{"kelvor.exe", "\\"}));
+
+class PosixDirectoryTest : public testing::TestWithParam<DirectoryCase> {};
+
+TEST_P(PosixDirectoryTest, EndsInOneSlash) {
+    EXPECT_EQ(DirectoryOf(GetParam().filePath, '/'), GetParam().directory);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, PosixDirectoryTest,
+    testing::Values(DirectoryCase{"/opt/kelvor/bin/kelvor", "/opt/kelvor/bin/"},
+                    DirectoryCase{"/kelvor", "/"}, DirectoryCase{"/a:b/kelvor", "/a:b/"},
+                    DirectoryCase{"/a\\b/kelvor", "/a\\b/"}, DirectoryCase{"C:kelvor", "/"}));
+
+TEST(DirectoryOf, UsesThePlatformSeparatorByDefault) {
+    const std::string file = std::string("top") + PathSeparator + "kelvor.exe";
+    EXPECT_EQ(DirectoryOf(file), std::string("top") + PathSeparator);
+}
+
+TEST(WithTrailingSeparator, AppendsOnlyWhenTheLastByteIsNotOne) {
+    EXPECT_EQ(WithTrailingSeparator("C:\\gw", '\\'), "C:\\gw\\");
+    EXPECT_EQ(WithTrailingSeparator("C:\\gw\\", '\\'), "C:\\gw\\");
+    EXPECT_EQ(WithTrailingSeparator("C:\\gw\\\\", '\\'), "C:\\gw\\\\");
+    EXPECT_EQ(WithTrailingSeparator("C:\\gw\\ ", '\\'), "C:\\gw\\ \\");
+    EXPECT_EQ(WithTrailingSeparator("C:\\gw/", '\\'), "C:\\gw/\\");
+    EXPECT_EQ(WithTrailingSeparator("/srv/gw", '/'), "/srv/gw/");
+    EXPECT_EQ(WithTrailingSeparator("/srv/gw/", '/'), "/srv/gw/");
+    EXPECT_EQ(WithTrailingSeparator("", '\\'), "\\");
+}
+
+} // namespace
+} // namespace kelvor
