@@ -1,5 +1,8 @@
 #include "app/unit1.h"
 
+#include "gateway/body_file.h"
+#include "platform/text_conversion.h"
+
 namespace kelvor {
 
 TForm1::TForm1(FormControls controls, FormHost& host, MailboxSource& mapi)
@@ -28,6 +31,10 @@ void TForm1::FormClose() {
 void TForm1::WarnUser(const std::string& text) {
     host_.ShowErrorDialog(text);
     host_.Close();
+}
+
+void TForm1::ShowNoteText() {
+    controls_.Memo1.SetText(NormalizeLineEnds(ToAnsi(mapi_.MsgNoteText())));
 }
 
 } // namespace kelvor

@@ -64,8 +64,13 @@ public:
     }
     void SetReadOnly(bool value) override { readOnly = value; }
     void SetTabStop(bool value) override { tabStop = value; }
-    void SetFocus() override { focused = true; }
+    void SetFocus() override {
+        focused = true;
+        if (onFocus)
+            onFocus();
+    }
     bool focused = false;
+    std::function<void()> onFocus;
 };
 
 class MemoryButton : public ButtonView {
@@ -73,9 +78,15 @@ public:
     bool enabled = true;
     bool focused = false;
 
+    std::function<void()> onFocus;
+
     void SetEnabled(bool value) override { enabled = value; }
     bool Enabled() const override { return enabled; }
-    void SetFocus() override { focused = true; }
+    void SetFocus() override {
+        focused = true;
+        if (onFocus)
+            onFocus();
+    }
 };
 
 class MemoryHost : public FormHost {
@@ -134,6 +145,9 @@ public:
     // Operation name ("SignOn", "get MsgSubject", "put MsgIndex") to the 1-based occurrence
     // that fails; 0 makes every occurrence fail.
     std::map<std::string, int> faults;
+    // Runs at the start of every operation, with its name: lets a test look at the files on
+    // disk at a given point of an export.
+    std::function<void(const std::string&)> onCall;
 
     void SetLogonUI(bool value) override { Call("put LogonUI", value ? "true" : "false"); }
     void SetNewSession(bool value) override { Call("put NewSession", value ? "true" : "false"); }
@@ -207,6 +221,8 @@ public:
 
 private:
     void Call(const std::string& op, const std::string& value = {}) {
+        if (onCall)
+            onCall(op);
         const int occurrence = ++occurrences_[op];
         const auto fault = faults.find(op);
         if (fault != faults.end() && (fault->second == 0 || fault->second == occurrence)) {
@@ -230,8 +246,10 @@ private:
 };
 
 // A form wired to in-memory controls, the way the Win32 shell wires the real window: the edit
-// field's change runs Edit1Change, and closing runs FormClose.
+// field's change runs Edit1Change, and closing runs FormClose. `focus` names the control that
+// was given the focus last.
 struct MemoryForm {
+    std::string focus;
     MemoryEdit Edit1;
     MemoryButton BitBtn1;
     MemoryList ListBox1;
@@ -246,6 +264,8 @@ struct MemoryForm {
         Edit1.onChange = [this] { form.Edit1Change(); };
         host.onClose = [this] { form.FormClose(); };
         host.journal = &mailbox.log;
+        Edit1.onFocus = [this] { focus = "Edit1"; };
+        BitBtn1.onFocus = [this] { focus = "BitBtn1"; };
     }
 };
 

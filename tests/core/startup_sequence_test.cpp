@@ -1,0 +1,256 @@
+#include "platform/paths.h"
+#include "support/memory_controls.h"
+#include "support/program_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace kelvor {
+namespace {
+
+using testing_support::MemoryForm;
+using testing_support::ProgramFolder;
+using testing_support::ScriptedAttachment;
+using testing_support::ScriptedMessage;
+using testing_support::Widen;
+using Log = std::vector<std::string>;
+
+const Log SignOnCalls{"put LogonUI true", "put NewSession true",      "SignOn",
+                      "get SessionID",    "put Messages.SessionID 7", "Fetch"};
+
+Log Concat(Log a, const Log& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+class StartupTest : public testing::Test {
+protected:
+    StartupTest() {
+        folder.WriteConfiguration("ACME", "MAIN");
+        f.host.executablePath = folder.ExecutablePath();
+        f.host.commandLine = "kelvor.exe";
+        f.mailbox.messages = {
+            ScriptedMessage{u"First",
+                            u"Ann",
+                            u"line 1\nline 2",
+                            {{u"a.txt", u"C:\\att\\a.txt"}, {u"b.pdf", u"C:\\att\\b.pdf"}}},
+            ScriptedMessage{u"Second", u"Bob", u"text", {}}, ScriptedMessage{u"", u"", u"", {}}};
+    }
+
+    ProgramFolder folder;
+    MemoryForm f;
+};
+
+TEST_F(StartupTest, ReadsTheMailboxInOrderAndFillsTheViews) {
+    f.form.ExportCounter = 5;
+    f.form.FormActivate();
+
+    EXPECT_EQ(f.mailbox.log,
+              Concat(SignOnCalls,
+                     {"get MsgCount", "get MsgCount", "put MsgIndex 0", "get MsgSubject",
+                      "put MsgIndex 1", "get MsgSubject", "put MsgIndex 2", "get MsgSubject",
+                      "put MsgIndex 0", "get MsgNoteText", "get AttachmentCount",
+                      "get AttachmentCount", "put AttachmentIndex 0", "get AttachmentPathName",
+                      "put AttachmentIndex 1", "get AttachmentPathName"}));
+    EXPECT_EQ(f.ListBox1.items, (std::vector<std::string>{"First", "Second", ""}));
+    EXPECT_EQ(f.ListBox1.selected, -1);
+    EXPECT_EQ(f.Memo1.text, "line 1\r\nline 2");
+    EXPECT_EQ(f.ListBox2.items, (std::vector<std::string>{"C:\\att\\a.txt", "C:\\att\\b.pdf"}));
+    EXPECT_EQ(f.form.ExportCounter, 0);
+    EXPECT_TRUE(f.host.dialogs.empty());
+    EXPECT_EQ(f.host.closeCount, 0);
+}
+
+TEST_F(StartupTest, LoadsTheConfiguration) {
+    f.form.FormActivate();
+    EXPECT_EQ(f.form.ProgramDir, folder.Root() + PathSeparator);
+    EXPECT_EQ(f.form.GatewayDir, folder.Gateway() + PathSeparator);
+    EXPECT_EQ(f.form.RecipientQualifier1, "ACME");
+    EXPECT_EQ(f.form.RecipientQualifier2, "MAIN");
+}
+
+TEST_F(StartupTest, FirstMessageWithoutAttachmentsLeavesTheListEmpty) {
+    std::swap(f.mailbox.messages[0], f.mailbox.messages[1]);
+    f.form.FormActivate();
+    EXPECT_EQ(f.mailbox.log.back(), "get AttachmentCount");
+    EXPECT_TRUE(f.ListBox2.items.empty());
+    EXPECT_EQ(f.Memo1.text, "text");
+}
+
+TEST_F(StartupTest, OneMessageShowsItsSubjectTextAndAttachments) {
+    f.mailbox.messages.resize(1);
+    f.form.FormActivate();
+    EXPECT_EQ(f.ListBox1.items, (std::vector<std::string>{"First"}));
+    EXPECT_EQ(f.Memo1.text, "line 1\r\nline 2");
+    EXPECT_EQ(f.ListBox2.items.size(), 2u);
+}
+
+TEST_F(StartupTest, ConvertsMailboxTextsToTheCodePage) {
+    f.mailbox.messages[0].subject = u"Caf\u00e9 \u20ac";
+    f.mailbox.messages[0].text = u"a\rb\r\nc\n\nd\u00e9";
+    f.mailbox.messages[0].attachments[0].path = u"C:\\\u00e9t\u00e9.txt";
+    f.form.FormActivate();
+    EXPECT_EQ(f.ListBox1.items[0], "Caf\xE9 \x80");
+    EXPECT_EQ(f.Memo1.text, "a\r\nb\r\nc\r\n\r\nd\xE9");
+    EXPECT_EQ(f.ListBox2.items[0], "C:\\\xE9t\xE9.txt");
+}
+
+TEST_F(StartupTest, MessageTextEndsBeforeItsFirstNul) {
+    f.mailbox.messages[0].text = std::u16string(u"before\nthe nul") + u'\0' + u"after";
+    f.form.FormActivate();
+    EXPECT_EQ(f.Memo1.text, "before\r\nthe nul");
+}
+
+TEST_F(StartupTest, WithoutUserNameTheFieldHasTheFocusAndConvertStaysOff) {
+    f.host.commandLine = "\"C:\\Program Files\\Kelvor\\kelvor.exe\"";
+    f.form.FormActivate();
+    EXPECT_EQ(f.focus, "Edit1");
+    EXPECT_FALSE(f.BitBtn1.enabled);
+    EXPECT_FALSE(f.Edit1.readOnly);
+    EXPECT_TRUE(f.Edit1.tabStop);
+    EXPECT_EQ(f.Edit1.text, "");
+    EXPECT_EQ(f.form.TargetUser, "");
+}
+
+TEST_F(StartupTest, UserNameFromTheCommandLineLocksTheFieldAndFocusesConvert) {
+    f.host.commandLine = "kelvor.exe \"John Smith\" ignored";
+    f.form.FormActivate();
+    EXPECT_EQ(f.form.TargetUser, "John Smith");
+    EXPECT_EQ(f.Edit1.text, "John Smith");
+    EXPECT_TRUE(f.Edit1.readOnly);
+    EXPECT_FALSE(f.Edit1.tabStop);
+    EXPECT_TRUE(f.BitBtn1.enabled);
+    EXPECT_EQ(f.focus, "BitBtn1");
+    EXPECT_TRUE(f.Edit1.focused) << "the field had the focus first";
+}
+
+TEST_F(StartupTest, UserNameIsTakenBeforeTheMessagesAreListed) {
+    f.host.commandLine = "kelvor.exe jsmith";
+    f.mailbox.faults["get MsgSubject"] = 1;
+    EXPECT_THROW(f.form.FormActivate(), Error);
+    EXPECT_EQ(f.form.TargetUser, "jsmith");
+    EXPECT_EQ(f.focus, "BitBtn1");
+}
+
+// Each of the sign-on operations failing: the one dialog, then the window closes. Closing signs
+// off only when the sign-on itself went through.
+struct SignOnFault {
+    std::string operation;
+    bool signedOn;
+};
+
+class StartupSignOnFailure : public StartupTest, public testing::WithParamInterface<SignOnFault> {};
+
+TEST_P(StartupSignOnFailure, WarnsAndCloses) {
+    f.mailbox.faults[GetParam().operation] = 1;
+    f.form.FormActivate();
+
+    EXPECT_EQ(f.host.dialogs, (Log{"Unable to establish MAPI session."}));
+    EXPECT_EQ(f.host.closeCount, 1);
+    EXPECT_TRUE(f.ListBox1.items.empty());
+    EXPECT_EQ(f.focus, "");
+    Log tail{"DIALOG Unable to establish MAPI session.", "CLOSE", "get SessionID"};
+    if (GetParam().signedOn)
+        tail.push_back("SignOff");
+    const auto failed =
+        std::find(f.mailbox.log.begin(), f.mailbox.log.end(), "FAIL " + GetParam().operation);
+    ASSERT_NE(failed, f.mailbox.log.end());
+    EXPECT_EQ(Log(failed + 1, f.mailbox.log.end()), tail);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EachOperation, StartupSignOnFailure,
+    testing::Values(SignOnFault{"put LogonUI", false}, SignOnFault{"put NewSession", false},
+                    SignOnFault{"SignOn", false}, SignOnFault{"get SessionID", true},
+                    SignOnFault{"put Messages.SessionID", true}, SignOnFault{"Fetch", true}));
+
+TEST_F(StartupTest, EmptyMailboxSignsOffAndClosesWithoutDialogOrConfiguration) {
+    ProgramFolder withoutConfiguration;
+    f.host.executablePath = withoutConfiguration.ExecutablePath();
+    f.mailbox.messages.clear();
+    f.form.FormActivate();
+
+    EXPECT_TRUE(f.host.dialogs.empty()) << "a missing kelvor.prm was not even looked for";
+    EXPECT_EQ(f.mailbox.log,
+              Concat(SignOnCalls, {"get MsgCount", "SignOff", "CLOSE", "get SessionID"}));
+    EXPECT_EQ(f.form.GatewayDir, "");
+    EXPECT_EQ(f.focus, "");
+}
+
+TEST_F(StartupTest, MissingConfigurationWarnsAndClosesSigningOff) {
+    ProgramFolder withoutConfiguration;
+    f.host.executablePath = withoutConfiguration.ExecutablePath();
+    f.form.FormActivate();
+
+    EXPECT_EQ(f.host.dialogs, (Log{"No configuration file found."}));
+    EXPECT_EQ(f.mailbox.log,
+              Concat(SignOnCalls, {"get MsgCount", "DIALOG No configuration file found.", "CLOSE",
+                                   "get SessionID", "SignOff"}));
+    EXPECT_EQ(f.focus, "");
+    EXPECT_TRUE(f.ListBox1.items.empty());
+}
+
+TEST_F(StartupTest, EmptyFirstLineWarnsAndCloses) {
+    folder.WriteConfiguration("\r\nACME\r\nMAIN\r\n");
+    f.form.FormActivate();
+    EXPECT_EQ(f.host.dialogs, (Log{"No gateway directory in configuration file."}));
+    EXPECT_EQ(f.host.closeCount, 1);
+    EXPECT_EQ(f.mailbox.CurrentSessionID(), 0);
+    EXPECT_TRUE(f.ListBox1.items.empty());
+}
+
+// A failure after the configuration is not the sequence's to catch: it escapes with its
+// message, the window stays open and keeps what was filled so far.
+struct LateFault {
+    std::string operation;
+    int occurrence;
+    std::size_t subjects;
+    std::string memo;
+    std::size_t attachmentPaths;
+};
+
+class StartupLateFailure : public StartupTest, public testing::WithParamInterface<LateFault> {};
+
+TEST_P(StartupLateFailure, EscapesAndKeepsTheWindowOpen) {
+    f.mailbox.faults[GetParam().operation] = GetParam().occurrence;
+    try {
+        f.form.FormActivate();
+        FAIL() << "no error escaped";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), "Injected failure of " + GetParam().operation);
+    }
+    EXPECT_TRUE(f.host.dialogs.empty());
+    EXPECT_EQ(f.host.closeCount, 0);
+    EXPECT_EQ(f.form.RecipientQualifier1, "ACME");
+    EXPECT_EQ(f.ListBox1.items.size(), GetParam().subjects);
+    EXPECT_EQ(f.Memo1.text, GetParam().memo);
+    EXPECT_EQ(f.ListBox2.items.size(), GetParam().attachmentPaths);
+    EXPECT_EQ(f.mailbox.log.back(), "FAIL " + GetParam().operation);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reads, StartupLateFailure,
+    testing::Values(LateFault{"get MsgCount", 2, 0, "", 0}, LateFault{"put MsgIndex", 2, 1, "", 0},
+                    LateFault{"get MsgSubject", 3, 2, "", 0},
+                    LateFault{"put MsgIndex", 4, 3, "", 0},
+                    LateFault{"get MsgNoteText", 1, 3, "", 0},
+                    LateFault{"get AttachmentCount", 2, 3, "line 1\r\nline 2", 0},
+                    LateFault{"get AttachmentPathName", 2, 3, "line 1\r\nline 2", 1}));
+
+TEST_F(StartupTest, TooLongTextForTheMessageViewEscapes) {
+    f.Memo1.capacity = 5;
+    try {
+        f.form.FormActivate();
+        FAIL() << "no error escaped";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), "Text exceeds memo capacity");
+    }
+    EXPECT_EQ(f.ListBox1.items.size(), 3u);
+    EXPECT_EQ(f.mailbox.log.back(), "get MsgNoteText");
+}
+
+} // namespace
+} // namespace kelvor
