@@ -5,7 +5,7 @@
 namespace kelvor {
 namespace {
 
-// Large enough that a run of thousands of exports costs few system calls.
+// A request file of usual size goes out in a single write.
 constexpr std::size_t BufferSize = 1 << 16;
 
 } // namespace

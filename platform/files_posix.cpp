@@ -117,6 +117,8 @@ InputFile::~InputFile() {
 
 bool InputFile::Open(const std::string& path) {
     CloseQuietly(handle_);
+    // POSIX has no share modes to keep writers out; opening a directory succeeds here and is
+    // refused below.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd == -1) {
         return false;

@@ -158,9 +158,9 @@ TEST(LoadConfiguration, NeedsTheFileBesideTheExecutable) {
     TempDir dir;
     ExpectNoConfigurationFile(dir / "kelvor.exe");
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "kelvor.prm"));
-    ExpectNoConfigurationFile(dir / "missing/kelvor.exe");
+    ExpectNoConfigurationFile((dir.Path() / "missing" / "kelvor.exe").string());
     WriteBytes(dir / "kelvor.prm", "gw");
-    ExpectNoConfigurationFile(dir / "sub/kelvor.exe");
+    ExpectNoConfigurationFile((dir.Path() / "sub" / "kelvor.exe").string());
 }
 
 TEST(LoadConfiguration, TakesNoDirectoryForTheFile) {
