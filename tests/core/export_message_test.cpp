@@ -1,0 +1,382 @@
+#include "platform/files.h"
+#include "support/memory_controls.h"
+#include "support/program_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kelvor {
+namespace {
+
+using test::ReadBytes;
+using test::WriteBytes;
+using testing_support::MemoryForm;
+using testing_support::ProgramFolder;
+using testing_support::ScriptedAttachment;
+using testing_support::ScriptedMessage;
+using testing_support::Widen;
+using Log = std::vector<std::string>;
+
+const std::string Header = "WPC-API= 1.2;\r\nMSG-TYPE= MAIL;\r\nMSG-ACTION= Import-Inbox;\r\n";
+// Attachment contents with bytes a text copy would spoil.
+const std::string Pdf = std::string("%PDF\r\n\0\x1A\xFF\n", 10);
+const std::string Notes = "notes\n";
+const std::string Image = std::string(70000, '\x89');
+
+// A started form over a real gateway tree: kelvor.prm names folder's gateway, "ACME" and
+// "MAIN", and the command line carries the user name.
+class ExportTest : public testing::Test {
+protected:
+    ExportTest() {
+        folder.WriteConfiguration("ACME", "MAIN");
+        folder.MakeGatewayTree();
+        f.host.executablePath = folder.ExecutablePath();
+        f.host.commandLine = "kelvor.exe jsmith";
+        const std::string pdf = folder.Attachment("report.pdf", Pdf);
+        const std::string notes = folder.Attachment("notes.txt", Notes);
+        const std::string image = folder.Attachment("image.png", Image);
+        f.mailbox.messages = {
+            ScriptedMessage{u"No attachments", u"Ann Example", u"Hello\nworld", {}},
+            ScriptedMessage{
+                u"One; with, marks", u"Bob", u"See attached.\r\n", {{u"report.pdf", Widen(pdf)}}},
+            ScriptedMessage{u"Three",
+                            u"Cy",
+                            u"",
+                            {{u"report.pdf", Widen(pdf)},
+                             {u"notes.txt", Widen(notes)},
+                             {u"image.png", Widen(image)}}},
+            ScriptedMessage{u"Fourth", u"Dee", u"4", {}},
+            ScriptedMessage{u"Fifth", u"Eve", u"5", {}}};
+    }
+
+    void Start() {
+        f.form.FormActivate();
+        ASSERT_TRUE(f.host.dialogs.empty());
+        f.mailbox.log.clear();
+    }
+    // Selects a subject as the user does and runs the export.
+    bool Select(int position) {
+        f.ListBox1.SetItemIndex(position);
+        return f.form.ListBox1Click();
+    }
+    std::string Request(int n) const { return ReadBytes(folder.ApiIn(std::to_string(n) + ".API")); }
+    std::string Body(int n) const { return ReadBytes(folder.AttIn(std::to_string(n) + ".MSG")); }
+    std::string Copy(const std::string& name) const { return ReadBytes(folder.AttIn(name)); }
+    bool RequestExists(int n) const {
+        return std::filesystem::exists(folder.ApiIn(std::to_string(n) + ".API"));
+    }
+
+    ProgramFolder folder;
+    MemoryForm f;
+};
+
+std::string Expected(int n, const std::string& subject, const std::string& to,
+                     const std::string& sender, const std::vector<std::string>& attachments) {
+    const std::string number = std::to_string(n);
+    std::string request = Header + "SUBJECT= " + subject + ";\r\nTO= " + to +
+                          ";\r\nFROM-TEXT= " + sender + ";\r\nMSG-FILE= " + number + ".MSG;\r\n";
+    if (!attachments.empty()) {
+        request += "ATTACH-FILE=\r\n";
+        for (std::size_t k = 0; k < attachments.size(); ++k) {
+            if (k > 0)
+                request += ",\r\n";
+            request += "    Current-File= " + number + "." + std::to_string(k) +
+                       ";\r\n    Original-File= " + attachments[k] + ";";
+        }
+        request += "\r\n;\r\n";
+    }
+    return request + "-END-\r\n";
+}
+
+TEST_F(ExportTest, MessageWithoutAttachments) {
+    Start();
+    EXPECT_TRUE(Select(0));
+
+    EXPECT_EQ(Request(1), Header + "SUBJECT= No attachments;\r\nTO= ACME.MAIN.jsmith;\r\n"
+                                   "FROM-TEXT= Ann Example;\r\nMSG-FILE= 1.MSG;\r\n-END-\r\n");
+    EXPECT_EQ(Body(1), "Hello\r\nworld");
+    EXPECT_EQ(folder.Listing("ATT_IN"), "1.MSG");
+    EXPECT_EQ(f.Memo1.text, "Hello\r\nworld");
+    EXPECT_TRUE(f.ListBox2.items.empty());
+    EXPECT_EQ(f.form.ExportCounter, 1);
+    EXPECT_FALSE(f.form.RequestFile.IsOpen());
+    EXPECT_EQ(f.mailbox.log, (Log{"put MsgIndex 0", "get MsgSubject", "get MsgOrigDisplayName",
+                                  "get MsgNoteText", "get AttachmentCount"}));
+}
+
+TEST_F(ExportTest, MessageWithOneAttachment) {
+    Start();
+    EXPECT_TRUE(Select(1));
+
+    EXPECT_EQ(Request(1), Header + "SUBJECT= One; with, marks;\r\nTO= ACME.MAIN.jsmith;\r\n"
+                                   "FROM-TEXT= Bob;\r\nMSG-FILE= 1.MSG;\r\nATTACH-FILE=\r\n"
+                                   "    Current-File= 1.0;\r\n    Original-File= report.pdf;\r\n"
+                                   ";\r\n-END-\r\n");
+    EXPECT_EQ(Body(1), "See attached.\r\n");
+    EXPECT_EQ(Copy("1.0"), Pdf);
+    EXPECT_EQ(f.ListBox2.items, (std::vector<std::string>{folder.MissingAttachment("report.pdf")}));
+}
+
+TEST_F(ExportTest, MessageWithThreeAttachmentsInMailboxOrder) {
+    Start();
+    EXPECT_TRUE(Select(2));
+
+    EXPECT_EQ(Request(1), Header + "SUBJECT= Three;\r\nTO= ACME.MAIN.jsmith;\r\nFROM-TEXT= Cy;\r\n"
+                                   "MSG-FILE= 1.MSG;\r\nATTACH-FILE=\r\n"
+                                   "    Current-File= 1.0;\r\n    Original-File= report.pdf;,\r\n"
+                                   "    Current-File= 1.1;\r\n    Original-File= notes.txt;,\r\n"
+                                   "    Current-File= 1.2;\r\n    Original-File= image.png;\r\n"
+                                   ";\r\n-END-\r\n");
+    EXPECT_EQ(Body(1), "") << "an empty text gives an empty body file";
+    EXPECT_EQ(Copy("1.0"), Pdf);
+    EXPECT_EQ(Copy("1.1"), Notes);
+    EXPECT_EQ(Copy("1.2"), Image);
+    EXPECT_EQ(f.ListBox2.items.size(), 3u);
+    EXPECT_EQ(f.mailbox.log,
+              (Log{"put MsgIndex 2", "get MsgSubject", "get MsgOrigDisplayName", "get MsgNoteText",
+                   "get AttachmentCount", "get AttachmentCount", "put AttachmentIndex 0",
+                   "get AttachmentPathName", "get AttachmentPathName", "get AttachmentName",
+                   "put AttachmentIndex 1", "get AttachmentPathName", "get AttachmentPathName",
+                   "get AttachmentName", "put AttachmentIndex 2", "get AttachmentPathName",
+                   "get AttachmentPathName", "get AttachmentName"}));
+}
+
+TEST_F(ExportTest, BodyIsCompleteAndEachCopyMadeBeforeTheRequestNamesThem) {
+    f.mailbox.messages[2].text = u"a\nb";
+    Start();
+    std::vector<std::string> seen;
+    f.mailbox.onCall = [&](const std::string& op) {
+        if (op == "get AttachmentCount")
+            seen.push_back(op + " body " + std::to_string(Body(1).size()));
+        if (op == "get AttachmentName")
+            seen.push_back(op + " " + folder.Listing("ATT_IN"));
+    };
+    EXPECT_TRUE(Select(2));
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "get AttachmentCount body 4", "get AttachmentCount body 4",
+                        "get AttachmentName 1.0 1.MSG", "get AttachmentName 1.0 1.1 1.MSG",
+                        "get AttachmentName 1.0 1.1 1.2 1.MSG"}));
+}
+
+TEST_F(ExportTest, ExportNumberTenHasNoLeadingZeros) {
+    Start();
+    f.form.ExportCounter = 9;
+    EXPECT_TRUE(Select(2));
+    EXPECT_EQ(folder.Listing("API_IN"), "10.API");
+    EXPECT_EQ(folder.Listing("ATT_IN"), "10.0 10.1 10.2 10.MSG");
+    EXPECT_EQ(Request(10), Expected(10, "Three", "ACME.MAIN.jsmith", "Cy",
+                                    {"report.pdf", "notes.txt", "image.png"}));
+}
+
+TEST_F(ExportTest, EmptyUserNameLeavesAFullStopBeforeTheSemicolon) {
+    f.host.commandLine = "kelvor.exe";
+    Start();
+    EXPECT_TRUE(Select(0));
+    EXPECT_NE(Request(1).find("\r\nTO= ACME.MAIN.;\r\n"), std::string::npos);
+}
+
+TEST_F(ExportTest, UserNameIsTheLastOneTyped) {
+    f.host.commandLine = "kelvor.exe";
+    Start();
+    f.Edit1.SetText("mjones");
+    f.Edit1.SetText("");
+    EXPECT_TRUE(Select(0));
+    EXPECT_NE(Request(1).find("\r\nTO= ACME.MAIN.mjones;\r\n"), std::string::npos);
+}
+
+TEST_F(ExportTest, ConvertContinuesTheNumbersAfterSingleExports) {
+    Start();
+    Select(3);
+    Select(0);
+    Select(3);
+    f.form.BitBtn1Click();
+
+    EXPECT_EQ(folder.Listing("API_IN"), "1.API 2.API 3.API 4.API 5.API 6.API 7.API 8.API");
+    EXPECT_EQ(Request(1), Expected(1, "Fourth", "ACME.MAIN.jsmith", "Dee", {}));
+    EXPECT_EQ(Request(3), Expected(3, "Fourth", "ACME.MAIN.jsmith", "Dee", {}))
+        << "a message exported twice gets two full sets";
+    EXPECT_EQ(Body(3), Body(1));
+    EXPECT_EQ(Request(2), Expected(2, "No attachments", "ACME.MAIN.jsmith", "Ann Example", {}));
+    EXPECT_EQ(Request(4), Expected(4, "No attachments", "ACME.MAIN.jsmith", "Ann Example", {}));
+    EXPECT_EQ(Request(5),
+              Expected(5, "One; with, marks", "ACME.MAIN.jsmith", "Bob", {"report.pdf"}));
+    EXPECT_EQ(Request(6), Expected(6, "Three", "ACME.MAIN.jsmith", "Cy",
+                                   {"report.pdf", "notes.txt", "image.png"}));
+    EXPECT_EQ(Request(8), Expected(8, "Fifth", "ACME.MAIN.jsmith", "Eve", {}));
+    EXPECT_EQ(Body(8), "5");
+    EXPECT_EQ(Copy("6.2"), Image);
+
+    EXPECT_EQ(f.ListBox1.selected, 4);
+    EXPECT_EQ(f.Memo1.text, "5");
+    EXPECT_EQ(f.host.progress,
+              (std::vector<std::pair<int, int>>{{1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}}));
+}
+
+TEST_F(ExportTest, SecondRunIntoTheSameTreeReplacesFiles) {
+    const std::string longer(5000, 'x');
+    WriteBytes(folder.ApiIn("1.API"), longer);
+    WriteBytes(folder.AttIn("1.MSG"), longer);
+    WriteBytes(folder.AttIn("1.0"), longer);
+    Start();
+    EXPECT_TRUE(Select(1));
+    EXPECT_EQ(Request(1),
+              Expected(1, "One; with, marks", "ACME.MAIN.jsmith", "Bob", {"report.pdf"}));
+    EXPECT_EQ(Body(1), "See attached.\r\n");
+    EXPECT_EQ(Copy("1.0"), Pdf);
+}
+
+TEST_F(ExportTest, TextsAreConvertedToTheCodePage) {
+    f.mailbox.messages[2].subject = u"Caf\u00e9 \u20ac";
+    f.mailbox.messages[2].sender = u"J\u00f6rg";
+    f.mailbox.messages[2].text = std::u16string(u"\u00e0\rb") + u'\0' + u"gone";
+    f.mailbox.messages[2].attachments[1].name = u"r\u00e9sum\u00e9.txt";
+    Start();
+    EXPECT_TRUE(Select(2));
+    EXPECT_EQ(Request(1), Expected(1, "Caf\xE9 \x80", "ACME.MAIN.jsmith", "J\xF6rg",
+                                   {"report.pdf", "r\xE9sum\xE9.txt", "image.png"}));
+    EXPECT_EQ(Body(1), "\xE0\r\nb");
+}
+
+TEST_F(ExportTest, MissingApiInWarnsSignsOffAndClosesWritingNothing) {
+    std::filesystem::remove(folder.ApiIn(""));
+    Start();
+    ASSERT_FALSE(f.Memo1.text.empty());
+    f.form.BitBtn1Click();
+
+    EXPECT_EQ(f.host.dialogs, (Log{"Unable to create API Gateway file!"}));
+    EXPECT_EQ(f.mailbox.log, (Log{"DIALOG Unable to create API Gateway file!", "SignOff", "CLOSE",
+                                  "get SessionID"}));
+    EXPECT_EQ(f.form.ExportCounter, 1) << "Convert stopped after the first export";
+    EXPECT_EQ(folder.Listing("ATT_IN"), "");
+    EXPECT_TRUE(f.Memo1.text.empty());
+    EXPECT_TRUE(f.ListBox2.items.empty());
+    EXPECT_TRUE(f.host.progress.empty());
+}
+
+TEST_F(ExportTest, MissingApiInFailsTheSingleExport) {
+    std::filesystem::remove(folder.ApiIn(""));
+    Start();
+    EXPECT_FALSE(Select(1));
+    EXPECT_EQ(f.host.closeCount, 1);
+    EXPECT_EQ(f.mailbox.CurrentSessionID(), 0);
+}
+
+TEST_F(ExportTest, MissingAttInEndsConvertAfterTheFirstExport) {
+    std::filesystem::remove(folder.AttIn(""));
+    Start();
+    try {
+        f.form.BitBtn1Click();
+        FAIL() << "no error escaped";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot create file " + folder.AttIn("1.MSG"));
+    }
+    EXPECT_EQ(f.form.ExportCounter, 1);
+    EXPECT_EQ(folder.Listing("API_IN"), "") << "the incomplete request was removed";
+    EXPECT_EQ(f.host.closeCount, 0);
+    EXPECT_TRUE(f.host.dialogs.empty());
+    EXPECT_EQ(f.Memo1.text, "Hello\r\nworld");
+}
+
+TEST_F(ExportTest, AttachmentThatCannotBeCopiedEndsTheExport) {
+    f.mailbox.messages[2].attachments[1].path = Widen(folder.MissingAttachment("gone.txt"));
+    Start();
+    try {
+        f.form.BitBtn1Click();
+        FAIL() << "no error escaped";
+    } catch (const CopyFailed& error) {
+        const std::string start = "Cannot copy attachment " + folder.MissingAttachment("gone.txt") +
+                                  " to " + folder.AttIn("3.1") + ": ";
+        EXPECT_EQ(std::string(error.what()).substr(0, start.size()), start);
+        EXPECT_FALSE(error.Reason().empty());
+    }
+    EXPECT_EQ(f.form.ExportCounter, 3) << "Convert ended with the failed export";
+    EXPECT_EQ(folder.Listing("API_IN"), "1.API 2.API") << "no request names a missing copy";
+    EXPECT_EQ(folder.Listing("ATT_IN"), "1.MSG 2.0 2.MSG 3.0 3.MSG");
+    EXPECT_EQ(f.ListBox2.items.size(), 2u);
+    EXPECT_FALSE(f.form.RequestFile.IsOpen());
+}
+
+TEST_F(ExportTest, CopyReplacesAnEarlierCopyOfTheSameName) {
+    WriteBytes(folder.AttIn("1.0"), "old");
+    Start();
+    EXPECT_TRUE(Select(1));
+    EXPECT_EQ(Copy("1.0"), Pdf);
+}
+
+TEST_F(ExportTest, TextTooLongForTheMessageViewEndsTheExportBeforeTheBody) {
+    Start();
+    f.Memo1.capacity = 4;
+    try {
+        Select(0);
+        FAIL() << "no error escaped";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), "Text exceeds memo capacity");
+    }
+    EXPECT_EQ(folder.Listing("ATT_IN"), "");
+    EXPECT_EQ(folder.Listing("API_IN"), "");
+    EXPECT_EQ(f.form.ExportCounter, 1);
+}
+
+// A mailbox failure at any step ends the export where it happens and leaves no request file;
+// the next export is whole all the same.
+class ExportMailboxFailure : public ExportTest, public testing::WithParamInterface<std::string> {};
+
+TEST_P(ExportMailboxFailure, LeavesNoRequestFile) {
+    Start();
+    f.mailbox.faults[GetParam()] = 0;
+    try {
+        Select(2);
+        FAIL() << "no error escaped";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), "Injected failure of " + GetParam());
+    }
+    EXPECT_EQ(f.mailbox.log.back(), "FAIL " + GetParam());
+    EXPECT_EQ(folder.Listing("API_IN"), "");
+    EXPECT_EQ(f.form.ExportCounter, 1);
+    EXPECT_EQ(f.host.closeCount, 0);
+    EXPECT_FALSE(f.form.RequestFile.IsOpen());
+
+    f.mailbox.faults.clear();
+    EXPECT_TRUE(Select(2));
+    EXPECT_EQ(Request(2), Expected(2, "Three", "ACME.MAIN.jsmith", "Cy",
+                                   {"report.pdf", "notes.txt", "image.png"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(EachRead, ExportMailboxFailure,
+                         testing::Values("put MsgIndex", "get MsgSubject", "get MsgOrigDisplayName",
+                                         "get MsgNoteText", "get AttachmentCount",
+                                         "put AttachmentIndex", "get AttachmentPathName",
+                                         "get AttachmentName"));
+
+TEST_F(ExportTest, PositionBeyondTheMailboxIsPassedOnAndFails) {
+    Start();
+    f.ListBox1.items.push_back("stray");
+    EXPECT_THROW(Select(5), Error);
+    EXPECT_EQ(f.mailbox.log, (Log{"put MsgIndex 5"}));
+    EXPECT_EQ(folder.Listing("API_IN"), "");
+}
+
+TEST_F(ExportTest, NothingSelectedDoesNothing) {
+    Start();
+    const std::string memo = f.Memo1.text;
+    f.ListBox1.SetItemIndex(-1);
+    EXPECT_FALSE(f.form.ListBox1Click());
+    EXPECT_EQ(f.form.ExportCounter, 0);
+    EXPECT_TRUE(f.mailbox.log.empty());
+    EXPECT_EQ(f.Memo1.text, memo);
+    EXPECT_EQ(folder.Listing("API_IN"), "");
+    EXPECT_EQ(folder.Listing("ATT_IN"), "");
+}
+
+TEST_F(ExportTest, ConvertOnAnEmptyListDoesNothing) {
+    MemoryForm bare;
+    bare.form.BitBtn1Click();
+    EXPECT_EQ(bare.form.ExportCounter, 0);
+    EXPECT_TRUE(bare.mailbox.log.empty());
+}
+
+} // namespace
+} // namespace kelvor
