@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <oaidl.h>
+
 namespace kelvor::mapi {
 
 // The MAPI session control and its dual interface IMapiSession.
