@@ -23,7 +23,11 @@ std::intptr_t FromHandle(HANDLE handle) {
 const std::intptr_t NoHandle = FromHandle(INVALID_HANDLE_VALUE);
 
 [[noreturn]] void ThrowInOutError() {
-    throw EInOutError(static_cast<int>(GetLastError()));
+    const DWORD code = GetLastError();
+    // A full disk reads "Disk full" whichever way the system reports it.
+    if (code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL)
+        throw EInOutError(DiskFull);
+    throw EInOutError(static_cast<int>(code));
 }
 
 void CloseQuietly(std::intptr_t& handle) noexcept {
