@@ -92,7 +92,7 @@ void CheckMethodResult(HRESULT status) {
         return;
     Microsoft::WRL::ComPtr<IErrorInfo> info;
     if (GetErrorInfo(0, &info) != S_OK || !info)
-        throw EOleSysError(status);
+        throw EOleException("", status, "", "", 0);
     const auto read = [](HRESULT (STDMETHODCALLTYPE IErrorInfo::*getter)(BSTR*), IErrorInfo& from) {
         BSTR text = nullptr;
         const HRESULT status = (from.*getter)(&text);

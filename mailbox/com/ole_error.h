@@ -53,7 +53,8 @@ std::string OleErrorMessage(HRESULT code);
 [[noreturn]] void ThrowInvokeError(HRESULT status, EXCEPINFO& info);
 
 // Turns a failing method's HRESULT into an EOleException built from the thread's error
-// information (which it takes and clears); does nothing for a success status.
+// information (which it takes and clears), with the message of an EOleSysError when there is
+// none; does nothing for a success status.
 void CheckMethodResult(HRESULT status);
 
 } // namespace kelvor

@@ -1,0 +1,85 @@
+#pragma once
+
+// Serving a mailbox through the stand-in MAPI controls in a test: the JSON file, the two
+// environment variables that name it and the call log, and a COM apartment for the test thread.
+
+#include "support/temp_dir.h"
+
+#include <windows.h>
+
+#include <objbase.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvor::testing_support {
+
+// The test thread's single-threaded apartment.
+class ComApartment {
+public:
+    ComApartment() {
+        if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+            throw std::runtime_error("cannot enter a single-threaded apartment");
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() { CoUninitialize(); }
+};
+
+// Writes `json` (UTF-8) as the mailbox file in a fresh folder and points KELVOR_STANDIN_MAILBOX
+// at it, and KELVOR_STANDIN_LOG at a log file beside it, for as long as it lives. The stand-in
+// reads them when a session control is created.
+class StandinMailbox {
+public:
+    explicit StandinMailbox(std::string_view json) {
+        WriteFile("mailbox.json", json);
+        SetEnvironmentVariableW(L"KELVOR_STANDIN_MAILBOX", MailboxPath().c_str());
+        SetEnvironmentVariableW(L"KELVOR_STANDIN_LOG", LogPath().c_str());
+    }
+    StandinMailbox(const StandinMailbox&) = delete;
+    StandinMailbox& operator=(const StandinMailbox&) = delete;
+    ~StandinMailbox() {
+        SetEnvironmentVariableW(L"KELVOR_STANDIN_MAILBOX", nullptr);
+        SetEnvironmentVariableW(L"KELVOR_STANDIN_LOG", nullptr);
+    }
+
+    const std::filesystem::path& Folder() const { return folder_.Path(); }
+    std::wstring MailboxPath() const { return (Folder() / "mailbox.json").wstring(); }
+    std::wstring LogPath() const { return (Folder() / "calls.log").wstring(); }
+
+    // Writes a file relative to the mailbox file's folder.
+    void WriteFile(const std::string& name, std::string_view bytes) const {
+        std::filesystem::create_directories((Folder() / name).parent_path());
+        test::WriteBytes((Folder() / name).string(), bytes);
+    }
+
+    // The call log so far, line by line (UTF-8).
+    std::vector<std::string> LogLines() const {
+        std::vector<std::string> lines;
+        if (!std::filesystem::exists(LogPath()))
+            return lines;
+        std::istringstream text(test::ReadBytes((Folder() / "calls.log").string()));
+        for (std::string line; std::getline(text, line);)
+            lines.push_back(line);
+        return lines;
+    }
+
+private:
+    test::TempDir folder_;
+};
+
+// The bytes of a file named by a wide path.
+inline std::string ReadWideFile(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + std::filesystem::path(path).string());
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace kelvor::testing_support
