@@ -4,6 +4,8 @@
 #include "platform/text_conversion.h"
 
 #include <exception>
+#include <string>
+#include <vector>
 
 namespace kelvor {
 

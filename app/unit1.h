@@ -43,6 +43,8 @@ public:
 private:
     // Shows the current message's text in Memo1, line ends made CR LF.
     void ShowNoteText();
+    // The export of the message at position once its request file is open: the request's lines,
+    // the body file and the attachment copies, each file written before the line that names it.
     void WriteRequest(std::int32_t n, int position);
 
     FormControls controls_;
