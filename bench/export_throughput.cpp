@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using kelvor::testing_support::MemoryForm;
@@ -54,6 +55,8 @@ fs::path FreshGateway(const fs::path& root) {
 }
 
 double Seconds(auto&& work) {
+    // Start each measurement with no dirty pages left by the one before.
+    ::sync();
     const auto start = std::chrono::steady_clock::now();
     work();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -66,16 +69,16 @@ double RealExport(const fs::path& gateway, const std::u16string& text, const fs:
     f.form.RecipientQualifier1 = "ACME";
     f.form.RecipientQualifier2 = "MAIN";
     f.form.TargetUser = "jsmith";
+    const std::string path0 = a0.string();
+    const std::string path1 = a1.string();
     for (int i = 0; i < Messages; ++i) {
         f.mailbox.messages.push_back(ScriptedMessage{
-            u"Subject " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)),
+            u"Subject A",
             u"Ann Example",
             text,
-            {ScriptedAttachment{u"report.pdf",
-                                std::u16string(a0.string().begin(), a0.string().end())},
-             ScriptedAttachment{u"notes",
-                                std::u16string(a1.string().begin(), a1.string().end())}}});
-        f.ListBox1.Add("Subject");
+            {ScriptedAttachment{u"report.pdf", std::u16string(path0.begin(), path0.end())},
+             ScriptedAttachment{u"notes", std::u16string(path1.begin(), path1.end())}}});
+        f.ListBox1.Add("Subject A");
     }
     f.mailbox.SignOn();
     f.mailbox.SetMessagesSessionID(f.mailbox.SessionID());
@@ -125,8 +128,16 @@ int main(int argc, char** argv) {
     double bestReal = 1e9;
     double bestBaseline = 1e9;
     for (int round = 1; round <= Rounds; ++round) {
-        const double real = RealExport(FreshGateway(root / "real"), wide, a0, a1);
-        const double baseline = Baseline(FreshGateway(root / "baseline"), body, a0, a1);
+        // Alternate the order, so neither side always runs after the other's writes.
+        double real = 0;
+        double baseline = 0;
+        if (round % 2) {
+            real = RealExport(FreshGateway(root / "real"), wide, a0, a1);
+            baseline = Baseline(FreshGateway(root / "baseline"), body, a0, a1);
+        } else {
+            baseline = Baseline(FreshGateway(root / "baseline"), body, a0, a1);
+            real = RealExport(FreshGateway(root / "real"), wide, a0, a1);
+        }
         std::printf("round %d: export %.3f s, baseline %.3f s\n", round, real, baseline);
         bestReal = std::min(bestReal, real);
         bestBaseline = std::min(bestBaseline, baseline);

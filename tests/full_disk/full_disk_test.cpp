@@ -1,0 +1,86 @@
+// Convert onto a file system that fills up on the way: the export that hits the full disk stops
+// with "Disk full", leaves no request file behind, and every export before it is whole.
+
+#include "platform/error.h"
+#include "platform/paths.h"
+#include "support/memory_controls.h"
+#include "support/native_path.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace kelvor {
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::MemoryForm;
+using testing_support::NativePath;
+using testing_support::ScriptedMessage;
+
+constexpr int Messages = 400;
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string ExpectedRequest(int n, int message) {
+    const std::string number = std::to_string(n);
+    return "WPC-API= 1.2;\r\nMSG-TYPE= MAIL;\r\nMSG-ACTION= Import-Inbox;\r\nSUBJECT= Message " +
+           std::to_string(message) +
+           ";\r\nTO= ACME.MAIN.jsmith;\r\nFROM-TEXT= Ann Example;\r\nMSG-FILE= " + number +
+           ".MSG;\r\n-END-\r\n";
+}
+
+TEST(FullDisk, ConvertStopsWithDiskFullAndKeepsTheExportsBeforeWhole) {
+    const char* folder = std::getenv("KELVOR_FULL_DISK_DIR");
+    ASSERT_NE(folder, nullptr) << "run through scripts/with-small-disk";
+    const fs::path gateway = NativePath(folder);
+    fs::create_directory(gateway / "API_IN");
+    fs::create_directory(gateway / "ATT_IN");
+
+    MemoryForm f;
+    f.form.GatewayDir = gateway.string() + PathSeparator;
+    f.form.RecipientQualifier1 = "ACME";
+    f.form.RecipientQualifier2 = "MAIN";
+    f.form.TargetUser = "jsmith";
+    for (int i = 0; i < Messages; ++i) {
+        const std::string subject = "Message " + std::to_string(i);
+        // Empty bodies take no space, so it is a request file that meets the full disk.
+        f.mailbox.messages.push_back(ScriptedMessage{
+            std::u16string(subject.begin(), subject.end()), u"Ann Example", u"", {}});
+        f.ListBox1.Add(subject);
+    }
+    f.mailbox.SignOn();
+    f.mailbox.SetMessagesSessionID(f.mailbox.SessionID());
+    f.mailbox.Fetch();
+
+    std::string message;
+    try {
+        f.form.BitBtn1Click();
+    } catch (const Error& e) {
+        message = e.what();
+    }
+    const int failed = f.form.ExportCounter;
+    ASSERT_GT(failed, 1) << "the disk filled before the first export";
+    ASSERT_LT(failed, Messages) << "the disk never filled";
+    EXPECT_EQ(message, "Disk full");
+    EXPECT_EQ(f.host.closeCount, 0) << "the program stays open";
+
+    for (int n = 1; n < failed; ++n) {
+        EXPECT_EQ(ReadAll(gateway / "API_IN" / (std::to_string(n) + ".API")),
+                  ExpectedRequest(n, n - 1))
+            << "export " << n;
+        EXPECT_EQ(ReadAll(gateway / "ATT_IN" / (std::to_string(n) + ".MSG")), "");
+    }
+    EXPECT_FALSE(fs::exists(gateway / "API_IN" / (std::to_string(failed) + ".API")))
+        << "the failed export left its request file behind";
+}
+
+} // namespace
+} // namespace kelvor
