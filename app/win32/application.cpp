@@ -1,0 +1,128 @@
+#include "app/win32/application.h"
+
+#include "app/general_error.h"
+#include "app/win32/ansi_text.h"
+#include "app/win32/artwork.h"
+#include "app/win32/modal_scope.h"
+#include "app/win32/window_class.h"
+
+namespace kelvor::win32 {
+namespace {
+
+constexpr wchar_t ClassName[] = L"KelvorApplication";
+
+} // namespace
+
+Application::Application() : icon_(CreateArtIcon(CogIcon)) {
+    RegisterObjectClass<Application>(ClassName, nullptr);
+    // Zero size in the middle of the screen: only its task-bar button shows.
+    window_ = CreateWindowExW(0, ClassName, ApplicationTitle,
+                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                              GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2,
+                              0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    if (!window_)
+        throw Error("Cannot create the application window");
+    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
+    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.get()));
+}
+
+Application::~Application() {
+    DestroyWindow(window_);
+}
+
+void Application::SetMainWindow(HWND main, std::function<bool(const MSG&)> preTranslate) {
+    main_ = main;
+    preTranslate_ = std::move(preTranslate);
+}
+
+void Application::ShowButton() {
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
+}
+
+void Application::Minimize() {
+    ShowWindow(window_, SW_MINIMIZE);
+}
+
+void Application::Restore() {
+    ShowWindow(window_, SW_RESTORE);
+    ActivateMainWindow();
+}
+
+void Application::Terminate() {
+    if (terminated_)
+        return;
+    terminated_ = true;
+    PostQuitMessage(0);
+}
+
+void Application::EndSession() {
+    sessionEnding_ = true;
+    Terminate();
+}
+
+int Application::Run() {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+        ProcessMessage(message);
+    return 0;
+}
+
+void Application::ProcessMessage(MSG& message) {
+    if (preTranslate_ && preTranslate_(message))
+        return;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+}
+
+void Application::ShowGeneralError(std::string_view message) noexcept {
+    if (terminated_)
+        return;
+    try {
+        const std::wstring text = FromAnsi(GeneralErrorText(message));
+        ModalScope scope(window_);
+        MessageBoxW(window_, text.c_str(), ApplicationTitle, MB_OK | MB_ICONSTOP);
+    } catch (...) {
+        // Nothing is left to show an error with.
+    }
+}
+
+void Application::ActivateMainWindow() {
+    if (main_ && IsWindowVisible(main_) && IsWindowEnabled(main_) && !IsIconic(window_))
+        SetActiveWindow(main_);
+}
+
+bool Application::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    switch (message) {
+    case WM_SYSCOMMAND:
+        switch (wParam & 0xFFF0) {
+        case SC_MINIMIZE:
+            Minimize();
+            return true;
+        case SC_RESTORE:
+            Restore();
+            return true;
+        default:
+            return false;
+        }
+    case WM_CLOSE:
+        // The task-bar button's close command closes the main window like its close box.
+        if (main_)
+            SendMessageW(main_, WM_CLOSE, 0, 0);
+        return true;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE)
+            ActivateMainWindow();
+        return true;
+    case WM_QUERYENDSESSION:
+        result = TRUE;
+        return true;
+    case WM_ENDSESSION:
+        if (wParam)
+            EndSession();
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace kelvor::win32

@@ -1,0 +1,71 @@
+#pragma once
+
+// The form's views over the real Win32 controls. Each is attached to its control once the
+// window has created it.
+
+#include "app/form_views.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace kelvor::win32 {
+
+class ControlView {
+public:
+    void Attach(HWND control) { control_ = control; }
+    HWND Handle() const { return control_; }
+
+protected:
+    HWND control_ = nullptr;
+};
+
+// A list box; selecting from the program (LB_SETCURSEL) sends no notification.
+class ListControl final : public ListView, public ControlView {
+public:
+    void Clear() override;
+    void Add(const std::string& item) override;
+    int Count() const override;
+    int ItemIndex() const override;
+    void SetItemIndex(int index) override;
+};
+
+// The read-only memo.
+class MemoControl final : public TextView, public ControlView {
+public:
+    // Lifts the edit control's default limit on the text's length.
+    void Attach(HWND control);
+    void Clear() override;
+    void SetText(const std::string& text) override;
+    std::string Text() const override;
+};
+
+// The user name field. Its change handler runs only when the text differs from the text it
+// last saw, whoever changed it.
+class EditControl final : public EditView, public ControlView {
+public:
+    explicit EditControl(std::function<void()> onChange) : onChange_(std::move(onChange)) {}
+
+    std::string Text() const override;
+    void SetText(const std::string& text) override;
+    void SetReadOnly(bool readOnly) override;
+    void SetTabStop(bool tabStop) override;
+    void SetFocus() override;
+
+    // For EN_CHANGE.
+    void TextMayHaveChanged();
+
+private:
+    std::function<void()> onChange_;
+    std::wstring seen_;
+};
+
+class ButtonControl final : public ButtonView, public ControlView {
+public:
+    void SetEnabled(bool enabled) override;
+    bool Enabled() const override;
+    void SetFocus() override;
+};
+
+} // namespace kelvor::win32

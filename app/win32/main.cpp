@@ -1,0 +1,7 @@
+#include "app/win32/program.h"
+
+#include <windows.h>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    return kelvor::win32::RunProgram(showCommand);
+}

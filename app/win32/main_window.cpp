@@ -1,0 +1,306 @@
+#include "app/win32/main_window.h"
+
+#include "app/win32/ansi_text.h"
+#include "app/win32/artwork.h"
+#include "app/win32/error_dialog.h"
+#include "app/win32/window_class.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace kelvor::win32 {
+namespace {
+
+constexpr wchar_t ClassName[] = L"KelvorMainWindow";
+
+UniqueFont MakeFont(int height, int weight) {
+    UniqueFont font(CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                DEFAULT_PITCH | FF_DONTCARE, FontFace));
+    if (!font)
+        throw Error("Cannot create the window's font");
+    return font;
+}
+
+struct ControlStyle {
+    const wchar_t* windowClass;
+    DWORD style;
+    DWORD extendedStyle;
+};
+
+ControlStyle StyleOf(const DesignControl& control) {
+    switch (control.kind) {
+    case ControlKind::Edit:
+        return {L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    case ControlKind::GlyphButton:
+        // Convert waits for a user name.
+        return {L"BUTTON", WS_TABSTOP | BS_OWNERDRAW | (control.id == BitBtn1Id ? WS_DISABLED : 0u),
+                0};
+    case ControlKind::List:
+        return {L"LISTBOX",
+                WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
+                    (control.id == ListBox1Id ? WS_TABSTOP : 0u),
+                WS_EX_CLIENTEDGE};
+    case ControlKind::Memo:
+        return {L"EDIT", WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
+                WS_EX_CLIENTEDGE};
+    case ControlKind::Label:
+        return {L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0};
+    }
+    throw Error("Unknown control kind");
+}
+
+bool IsMinimizing(int showCommand) {
+    return showCommand == SW_SHOWMINIMIZED || showCommand == SW_MINIMIZE ||
+           showCommand == SW_SHOWMINNOACTIVE || showCommand == SW_FORCEMINIMIZE;
+}
+
+} // namespace
+
+MainWindow::MainWindow(Application& application, MailboxSource& mailbox, ProcessInfo process)
+    : application_(application), process_(std::move(process)),
+      edit1_([this] { Guarded([this] { form_.Edit1Change(); }); }),
+      form_(FormControls{edit1_, bitBtn1_, listBox1_, memo1_, listBox2_}, *this, mailbox),
+      convertGlyph_(ConvertGlyph), exitGlyph_(ExitGlyph) {
+    CreateFonts();
+    RegisterObjectClass<MainWindow>(ClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    CreateWindowExW(0, ClassName, WindowCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                    WindowBounds.left, WindowBounds.top, WindowBounds.right - WindowBounds.left,
+                    WindowBounds.bottom - WindowBounds.top, application.Window(), nullptr,
+                    GetModuleHandleW(nullptr), this);
+    if (!window_)
+        throw Error("Cannot create the main window");
+    try {
+        const auto icon = reinterpret_cast<LPARAM>(application.Icon());
+        SendMessageW(window_, WM_SETICON, ICON_BIG, icon);
+        SendMessageW(window_, WM_SETICON, ICON_SMALL, icon);
+        CreateControls();
+        keys_ = std::make_unique<FormKeys>(
+            window_, std::initializer_list<HWND>{Control(BitBtn1Id), Control(BitBtn2Id)},
+            Control(Edit1Id));
+        taskbar_ = std::make_unique<TaskbarProgress>(application.Window());
+    } catch (...) {
+        DestroyWindow(window_);
+        throw;
+    }
+    application.SetMainWindow(window_,
+                              [this](const MSG& message) { return keys_->PreTranslate(message); });
+}
+
+MainWindow::~MainWindow() {
+    application_.SetMainWindow(nullptr, {});
+    DestroyWindow(window_);
+}
+
+void MainWindow::CreateFonts() {
+    const ScreenDC screen;
+    const int pixelsPerInch = GetDeviceCaps(screen.get(), LOGPIXELSY);
+    font_ = MakeFont(Scaling::FontHeightFor(pixelsPerInch), FW_NORMAL);
+    int zeroHeight = DesignZeroHeight;
+    if (pixelsPerInch != DesignPixelsPerInch) {
+        const SelectedObject selected(screen.get(), font_.get());
+        SIZE size{};
+        GetTextExtentPoint32W(screen.get(), L"0", 1, &size);
+        zeroHeight = size.cy;
+    }
+    scaling_ = Scaling(pixelsPerInch, zeroHeight);
+    boldFont_ = MakeFont(scaling_.Scale(DesignFontHeight), FW_BOLD);
+}
+
+void MainWindow::CreateControls() {
+    SIZE content{0, 0};
+    for (const DesignControl& control : DesignLayout()) {
+        const RECT bounds = scaling_.ControlRect(control);
+        const ControlStyle style = StyleOf(control);
+        const HWND created =
+            CreateWindowExW(style.extendedStyle, style.windowClass, control.text,
+                            WS_CHILD | WS_VISIBLE | style.style, bounds.left, bounds.top,
+                            bounds.right - bounds.left, bounds.bottom - bounds.top, window_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                            GetModuleHandleW(nullptr), nullptr);
+        if (!created)
+            throw Error("Cannot create the window's controls");
+        const HFONT font = control.id == BitBtn1Id ? boldFont_.get() : font_.get();
+        SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (control.kind == ControlKind::List)
+            SendMessageW(created, LB_SETITEMHEIGHT, 0, scaling_.Scale(DesignItemHeight));
+        content.cx = std::max(content.cx, bounds.right);
+        content.cy = std::max(content.cy, bounds.bottom);
+    }
+    edit1_.Attach(Control(Edit1Id));
+    bitBtn1_.Attach(Control(BitBtn1Id));
+    listBox1_.Attach(Control(ListBox1Id));
+    memo1_.Attach(Control(Memo1Id));
+    listBox2_.Attach(Control(ListBox2Id));
+    scroller_.Attach(window_);
+    scroller_.SetContentSize(content);
+}
+
+void MainWindow::Show(int showCommand) {
+    application_.ShowButton();
+    ShowWindow(window_, showCommand == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    // Should the system have shown the window without activating it.
+    RunStartup();
+    if (IsMinimizing(showCommand) && !application_.Terminated())
+        application_.Minimize();
+}
+
+void MainWindow::ShowErrorDialog(const std::string& text) {
+    if (application_.Terminated())
+        return;
+    win32::ShowErrorDialog(window_, FromAnsi(text));
+}
+
+void MainWindow::Close() {
+    // Windows is ending the session: the program goes without signing off.
+    if (application_.SessionEnding())
+        return;
+    Guarded([this] { form_.FormClose(); });
+    application_.Terminate();
+}
+
+void MainWindow::BatchProgress(int done, int total) {
+    // Paints what is pending and nothing else: no input is taken during a batch.
+    RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    taskbar_->Show(done, total);
+}
+
+void MainWindow::RunStartup() {
+    if (started_)
+        return;
+    started_ = true;
+    Guarded([this] { form_.FormActivate(); });
+}
+
+void MainWindow::OnActivate(WPARAM wParam) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        const HWND focus = GetFocus();
+        if (focus && IsChild(window_, focus))
+            savedFocus_ = focus;
+        return;
+    }
+    if (!HIWORD(wParam))
+        RestoreFocus();
+    RunStartup();
+}
+
+void MainWindow::RestoreFocus() {
+    HWND target = savedFocus_;
+    if (!target || !IsChild(window_, target) || !IsWindowEnabled(target) ||
+        !IsWindowVisible(target))
+        target = GetNextDlgTabItem(window_, nullptr, FALSE);
+    if (target)
+        SetFocus(target);
+}
+
+void MainWindow::OnCommand(int id, int notification) {
+    switch (id) {
+    case Edit1Id:
+        if (notification == EN_CHANGE)
+            edit1_.TextMayHaveChanged();
+        break;
+    case BitBtn1Id:
+        if (notification == BN_CLICKED) {
+            {
+                const BusyCursor busy;
+                Guarded([this] { form_.BitBtn1Click(); });
+            }
+            taskbar_->Clear();
+        }
+        break;
+    case BitBtn2Id:
+        if (notification == BN_CLICKED)
+            Guarded([this] { form_.BitBtn2Click(); });
+        break;
+    case ListBox1Id:
+        if (notification == LBN_SELCHANGE) {
+            const BusyCursor busy;
+            Guarded([this] { form_.ListBox1Click(); });
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+bool MainWindow::OnColourStatic(HDC dc, HWND control, LRESULT& result) {
+    // Read-only edit controls ask for a static's colours; they keep the window colour here.
+    if (control != Control(Memo1Id) && control != Control(Edit1Id))
+        return false;
+    SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    return true;
+}
+
+template <class Handler> void MainWindow::Guarded(Handler&& handler) noexcept {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        application_.ShowGeneralError(error.what());
+    } catch (...) {
+        application_.ShowGeneralError("Unknown error");
+    }
+}
+
+bool MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                               LRESULT& result) {
+    switch (message) {
+    case WM_NCCREATE:
+        window_ = window;
+        return false;
+    case WM_COMMAND:
+        if (lParam == 0)
+            return false;
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return true;
+    case WM_DRAWITEM: {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item.CtlID != BitBtn1Id && item.CtlID != BitBtn2Id)
+            return false;
+        const SelectedObject font(
+            item.hDC, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
+        DrawGlyphButton(item, item.CtlID == BitBtn1Id ? convertGlyph_ : exitGlyph_);
+        result = TRUE;
+        return true;
+    }
+    case WM_CTLCOLORSTATIC:
+        return OnColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
+                              result);
+    case WM_ACTIVATE:
+        OnActivate(wParam);
+        return true;
+    case WM_SETFOCUS:
+        RestoreFocus();
+        return true;
+    case WM_CLOSE:
+        Guarded([this] { Close(); });
+        return true;
+    case WM_SYSCOMMAND:
+        // The window goes with its task-bar button.
+        if ((wParam & 0xFFF0) != SC_MINIMIZE)
+            return false;
+        application_.Minimize();
+        return true;
+    case WM_QUERYENDSESSION:
+        result = TRUE;
+        return true;
+    case WM_ENDSESSION:
+        if (wParam)
+            application_.EndSession();
+        return true;
+    case WM_SIZE:
+        scroller_.Update();
+        return false;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        if (lParam != 0)
+            return false;
+        scroller_.OnScroll(message == WM_HSCROLL, LOWORD(wParam));
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace kelvor::win32

@@ -1,0 +1,84 @@
+#pragma once
+
+// The main window "KELVOR": the real controls behind the form's views, the form's events, and
+// what the form needs of its host (dialogs, closing, the process).
+
+#include "app/unit1.h"
+#include "app/win32/application.h"
+#include "app/win32/content_scroller.h"
+#include "app/win32/controls.h"
+#include "app/win32/glyph_button.h"
+#include "app/win32/keyboard.h"
+#include "app/win32/layout.h"
+#include "app/win32/process_info.h"
+#include "app/win32/taskbar_progress.h"
+#include "app/win32/unique_handle.h"
+#include "mailbox/mailbox_source.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+namespace kelvor::win32 {
+
+class MainWindow final : public FormHost {
+public:
+    // Builds the window and its controls, hidden, owned by the application's window.
+    MainWindow(Application& application, MailboxSource& mailbox, ProcessInfo process);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    HWND Handle() const { return window_; }
+    HWND Control(ControlId id) const { return GetDlgItem(window_, id); }
+    const Scaling& Layout() const { return scaling_; }
+    TForm1& Form() { return form_; }
+
+    // Shows the task-bar button and the window in the show state the process was started
+    // with; the first activation runs the start-up sequence, which has run once this returns.
+    void Show(int showCommand);
+
+    // FormHost
+    void ShowErrorDialog(const std::string& text) override;
+    void Close() override;
+    std::string ExecutablePath() const override { return process_.executablePath; }
+    std::string CommandLine() const override { return process_.commandLine; }
+    void BatchProgress(int done, int total) override;
+
+    bool HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+private:
+    void CreateFonts();
+    void CreateControls();
+    void RunStartup();
+    void OnActivate(WPARAM wParam);
+    void RestoreFocus();
+    void OnCommand(int id, int notification);
+    bool OnColourStatic(HDC dc, HWND control, LRESULT& result);
+    // Runs a handler of the form; an error that escapes it goes to the general error display.
+    template <class Handler> void Guarded(Handler&& handler) noexcept;
+
+    Application& application_;
+    ProcessInfo process_;
+    EditControl edit1_;
+    ButtonControl bitBtn1_;
+    ListControl listBox1_;
+    MemoControl memo1_;
+    ListControl listBox2_;
+    TForm1 form_;
+
+    Scaling scaling_;
+    UniqueFont font_;
+    UniqueFont boldFont_;
+    ButtonGlyphs convertGlyph_;
+    ButtonGlyphs exitGlyph_;
+    ContentScroller scroller_;
+    std::unique_ptr<FormKeys> keys_;
+    std::unique_ptr<TaskbarProgress> taskbar_;
+    HWND window_ = nullptr;
+    HWND savedFocus_ = nullptr;
+    bool started_ = false;
+};
+
+} // namespace kelvor::win32

@@ -1,0 +1,58 @@
+#include "app/win32/program.h"
+
+#include "app/win32/application.h"
+#include "app/win32/application_error.h"
+#include "app/win32/main_window.h"
+#include "mailbox/com/mapi_controls.h"
+#include "mailbox/com/ole_error.h"
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include <optional>
+
+namespace kelvor::win32 {
+namespace {
+
+// The single-threaded apartment the MAPI controls live in, for the whole run.
+class OleApartment {
+public:
+    OleApartment() {
+        const HRESULT status = OleInitialize(nullptr);
+        if (FAILED(status))
+            throw EOleSysError(status);
+    }
+    ~OleApartment() { OleUninitialize(); }
+    OleApartment(const OleApartment&) = delete;
+    OleApartment& operator=(const OleApartment&) = delete;
+};
+
+} // namespace
+
+int RunProgram(int showCommand) noexcept {
+    try {
+        const OleApartment apartment;
+        const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&controls);
+        Application application;
+        // The window refers to the controls: it goes first.
+        std::optional<MapiControls> mapi;
+        std::optional<MainWindow> window;
+        try {
+            mapi.emplace();
+            window.emplace(application, *mapi, ProcessInfo::Current());
+        } catch (const std::exception& error) {
+            ShowApplicationError(error);
+            return 1;
+        }
+        window->Show(showCommand);
+        return application.Run();
+    } catch (const std::exception& error) {
+        ShowApplicationError(error);
+        return 1;
+    } catch (...) {
+        return 1;
+    }
+}
+
+} // namespace kelvor::win32

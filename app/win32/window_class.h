@@ -1,0 +1,61 @@
+#pragma once
+
+// A window as a C++ object: the system's window procedure finds the object through
+// GWLP_USERDATA, set at WM_NCCREATE and cleared at WM_NCDESTROY, and no exception ever leaves
+// it. The object hands its `this` as the creation parameter and answers HandleMessage.
+
+#include "platform/error.h"
+
+#include <windows.h>
+
+namespace kelvor::win32 {
+
+template <class Window>
+LRESULT CALLBACK ObjectWindowProc(HWND window, UINT message, WPARAM wParam,
+                                  LPARAM lParam) noexcept {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    LRESULT result = 0;
+    bool handled = false;
+    if (self) {
+        try {
+            handled = self->HandleMessage(window, message, wParam, lParam, result);
+        } catch (...) {
+            // Handlers stop their own errors; whatever still comes here ends the message as
+            // handled, so the system's code above never sees an exception.
+            handled = true;
+            result = 0;
+        }
+    }
+    if (!handled)
+        result = DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY)
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    return result;
+}
+
+// Registers a class of this module once; later calls find it registered.
+template <class Window>
+void RegisterObjectClass(const wchar_t* name, HBRUSH background, UINT style = 0) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExW(instance, name, &existing))
+        return;
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = style;
+    windowClass.lpfnWndProc = ObjectWindowProc<Window>;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = background;
+    windowClass.lpszClassName = name;
+    if (!RegisterClassExW(&windowClass))
+        throw Error("Cannot register a window class");
+}
+
+} // namespace kelvor::win32

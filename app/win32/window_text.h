@@ -1,0 +1,17 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace kelvor::win32 {
+
+// The whole text of a window of this process.
+inline std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+} // namespace kelvor::win32

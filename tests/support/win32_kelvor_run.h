@@ -1,0 +1,105 @@
+#pragma once
+
+// One run of the real kelvor.exe for an end-to-end test: a copy of the program in a folder of
+// its own with kelvor.prm and a gateway tree beside it, a stand-in mailbox and its call log.
+
+#include "support/native_path.h"
+#include "support/program_folder.h"
+#include "support/standin_mailbox.h"
+#include "support/win32_process.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvor::testing_support {
+
+struct JsonMessage {
+    std::string subject;
+    std::string sender;
+    std::string text;
+    std::vector<std::string> attachmentNames; // given as content, so the stand-in makes files
+};
+
+inline std::string JsonString(std::string_view text) {
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\')
+            quoted += '\\';
+        if (c == '\r')
+            quoted += "\\r";
+        else if (c == '\n')
+            quoted += "\\n";
+        else
+            quoted += c;
+    }
+    return quoted + "\"";
+}
+
+// A mailbox file for the stand-in; `faults` is the JSON array text of injected faults.
+inline std::string MailboxJson(const std::vector<JsonMessage>& messages,
+                               std::string_view faults = "[]") {
+    std::string json = "{\"sessionId\": 7, \"messages\": [";
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+        const auto& message = messages[i];
+        json += (i ? ", " : "") + std::string("{\"subject\": ") + JsonString(message.subject) +
+                ", \"sender\": " + JsonString(message.sender) +
+                ", \"text\": " + JsonString(message.text) + ", \"attachments\": [";
+        for (std::size_t k = 0; k < message.attachmentNames.size(); ++k)
+            json += (k ? ", " : "") + std::string("{\"name\": ") +
+                    JsonString(message.attachmentNames[k]) + ", \"content\": \"attached\"}";
+        json += "]}";
+    }
+    return json + "], \"faults\": " + std::string(faults) + "}";
+}
+
+inline std::wstring Wide(std::string_view ascii) {
+    return std::wstring(ascii.begin(), ascii.end());
+}
+
+class KelvorRun {
+public:
+    explicit KelvorRun(std::string_view mailboxJson) : mailbox_(mailboxJson) {
+        folder_.MakeGatewayTree();
+        folder_.WriteConfiguration("kelvor", "mail");
+        std::filesystem::copy_file(NativePath(KELVOR_EXE), folder_.ExecutablePath());
+    }
+
+    const ProgramFolder& Folder() const { return folder_; }
+    const StandinMailbox& Mailbox() const { return mailbox_; }
+
+    // Starts the program with `arguments` after its name, in the given show state.
+    ChildProcess& Start(std::wstring_view arguments = L"", int showCommand = SW_SHOWNORMAL) {
+        std::wstring line = L"kelvor.exe";
+        if (!arguments.empty())
+            line += L" " + std::wstring(arguments);
+        process_ = std::make_unique<ChildProcess>(
+            std::filesystem::path(folder_.ExecutablePath()).wstring(), line, showCommand);
+        return *process_;
+    }
+
+    ChildProcess& Process() { return *process_; }
+
+    // The main window, once the program waits for input.
+    HWND MainWindow() {
+        const HWND window = process_->FindWindowByCaption(L"KELVOR");
+        process_->WaitIdle();
+        return window;
+    }
+
+    std::vector<std::string> Log() const { return mailbox_.LogLines(); }
+    int CountInLog(std::string_view line) const {
+        const auto lines = Log();
+        return static_cast<int>(std::count(lines.begin(), lines.end(), std::string(line)));
+    }
+
+private:
+    ProgramFolder folder_;
+    StandinMailbox mailbox_;
+    std::unique_ptr<ChildProcess> process_;
+};
+
+} // namespace kelvor::testing_support
