@@ -1,0 +1,234 @@
+// The stand-in controls as COM objects: their registration, the function-table layout of the
+// dual interfaces, what IDispatch::Invoke accepts, and the session and index rules a mail
+// store keeps.
+
+#include "mailbox/com/com_text.h"
+#include "mailbox/com/mapi_ids.h"
+#include "support/standin_dispatch.h"
+#include "support/standin_mailbox.h"
+
+#include <gtest/gtest.h>
+
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <string>
+
+namespace kelvor {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+using testing_support::CallEntry;
+using testing_support::ComApartment;
+using testing_support::CreateStandin;
+using testing_support::InvokeGet;
+using testing_support::InvokePut;
+using testing_support::StandinMailbox;
+using testing_support::Variant;
+namespace s = mapi::session;
+namespace m = mapi::messages;
+
+constexpr const char* ThreeMessages = R"({ "sessionId": 9, "messages": [
+    { "subject": "zero", "attachments": [ { "name": "a.txt", "content": "A" },
+                                          { "name": "b.txt", "content": "B" } ] },
+    { "subject": "one" },
+    { "subject": "two", "attachments": [ { "name": "c", "content": "C" } ] } ] })";
+
+class StandinProtocolTest : public ::testing::Test {
+protected:
+    StandinProtocolTest()
+        : box_(ThreeMessages), session_(CreateStandin(mapi::SessionClass, mapi::SessionInterface)),
+          messages_(CreateStandin(mapi::MessagesClass, mapi::MessagesInterface)) {}
+
+    LONG GetNumber(IDispatch& control, DISPID dispid) {
+        const auto result = InvokeGet(control, dispid);
+        EXPECT_EQ(result.status, S_OK);
+        EXPECT_EQ((*result.value).vt, VT_I4);
+        return (*result.value).lVal;
+    }
+
+    std::wstring GetText(DISPID dispid) {
+        const auto result = InvokeGet(*messages_.Get(), dispid);
+        EXPECT_EQ(result.status, S_OK)
+            << std::string(result.description.begin(), result.description.end());
+        EXPECT_EQ((*result.value).vt, VT_BSTR);
+        return std::wstring((*result.value).bstrVal, SysStringLen((*result.value).bstrVal));
+    }
+
+    void Open() {
+        ASSERT_EQ(CallEntry(*session_.Get(), mapi::SignOnEntry), S_OK);
+        ASSERT_EQ(InvokePut(*messages_.Get(), m::SessionID, Variant(VT_I4, 9)).status, S_OK);
+        ASSERT_EQ(CallEntry(*messages_.Get(), mapi::FetchEntry), S_OK);
+    }
+
+    ComApartment apartment_;
+    StandinMailbox box_;
+    ComPtr<IDispatch> session_;
+    ComPtr<IDispatch> messages_;
+};
+
+std::wstring RegistryText(const std::wstring& key, const wchar_t* name) {
+    wchar_t value[1024] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) !=
+        ERROR_SUCCESS)
+        return L"(missing)";
+    return value;
+}
+
+TEST(StandinRegistration, BothClassesAreInProcessAndApartmentThreaded) {
+    for (const CLSID* id : {&mapi::SessionClass, &mapi::MessagesClass}) {
+        wchar_t text[40];
+        StringFromGUID2(*id, text, 40);
+        const std::wstring key = std::wstring(L"CLSID\\") + text + L"\\InprocServer32";
+        EXPECT_TRUE(RegistryText(key, nullptr).ends_with(L"kelvor_standin.dll"));
+        EXPECT_EQ(RegistryText(key, L"ThreadingModel"), L"Apartment");
+    }
+}
+
+TEST_F(StandinProtocolTest, TheFunctionTablesHaveTheControlsLayout) {
+    VARIANT_BOOL flag = 0;
+    ASSERT_EQ(CallEntry(*session_.Get(), mapi::GetEntry(s::LogonUI), &flag), S_OK);
+    EXPECT_EQ(flag, VARIANT_TRUE) << "the default";
+    ASSERT_EQ(CallEntry(*session_.Get(), mapi::PutEntry(s::LogonUI), VARIANT_BOOL(VARIANT_FALSE)),
+              S_OK);
+    EXPECT_EQ((*InvokeGet(*session_.Get(), s::LogonUI).value).boolVal, VARIANT_FALSE);
+    ASSERT_EQ(CallEntry(*session_.Get(), mapi::SignOnEntry), S_OK);
+    LONG number = 0;
+    ASSERT_EQ(CallEntry(*session_.Get(), mapi::GetEntry(s::SessionID), &number), S_OK);
+    EXPECT_EQ(number, 9);
+    ASSERT_EQ(CallEntry(*messages_.Get(), mapi::PutEntry(m::SessionID), LONG(9)), S_OK);
+    ASSERT_EQ(CallEntry(*messages_.Get(), mapi::FetchEntry), S_OK);
+    ASSERT_EQ(CallEntry(*messages_.Get(), mapi::GetEntry(m::MsgCount), &number), S_OK);
+    EXPECT_EQ(number, 3);
+    ASSERT_EQ(CallEntry(*messages_.Get(), mapi::PutEntry(m::MsgIndex), LONG(2)), S_OK);
+    BSTR text = nullptr;
+    ASSERT_EQ(CallEntry(*messages_.Get(), mapi::GetEntry(m::MsgSubject), &text), S_OK);
+    const UniqueBstr subject(text);
+    EXPECT_EQ(std::wstring(subject.get()), L"two");
+    ASSERT_EQ(CallEntry(*messages_.Get(), mapi::GetEntry(m::AttachmentCount), &number), S_OK);
+    EXPECT_EQ(number, 1);
+    EXPECT_EQ(CallEntry(*messages_.Get(), mapi::PutEntry(m::MsgIndex), LONG(3)), DISP_E_BADINDEX);
+    for (const DISPID unused : {1, 10, 21, 33, 34}) {
+        void* nothing = nullptr;
+        EXPECT_EQ(CallEntry(*messages_.Get(), mapi::GetEntry(unused), &nothing), E_NOTIMPL);
+    }
+    ASSERT_EQ(CallEntry(*session_.Get(), mapi::SignOffEntry), S_OK);
+    EXPECT_EQ(box_.LogLines().back(), "SignOff");
+}
+
+TEST_F(StandinProtocolTest, InvokeAcceptsOnlyTheControlsOwnCalls) {
+    EXPECT_EQ(InvokeGet(*messages_.Get(), 33).status, DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(InvokeGet(*session_.Get(), m::MsgCount).status, DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(testing_support::RawInvoke(*session_.Get(), s::SessionID, DISPATCH_PROPERTYGET,
+                                         {nullptr, nullptr, 0, 0}, IID_IDispatch)
+                  .status,
+              DISP_E_UNKNOWNINTERFACE);
+    VARIANT value = Variant(VT_BOOL, 1);
+    EXPECT_EQ(testing_support::RawInvoke(*session_.Get(), s::LogonUI, DISPATCH_PROPERTYPUT,
+                                         {&value, nullptr, 1, 0})
+                  .status,
+              DISP_E_PARAMNOTOPTIONAL);
+    for (const auto& [control, dispid, type] :
+         {std::tuple{session_.Get(), s::LogonUI, VT_I4},
+          std::tuple{messages_.Get(), m::MsgIndex, VT_I2},
+          std::tuple{messages_.Get(), m::SessionID, VT_BOOL}}) {
+        const auto result = InvokePut(*control, dispid, Variant(type, 1));
+        EXPECT_EQ(result.status, DISP_E_TYPEMISMATCH) << dispid;
+        EXPECT_EQ(result.argumentError, 0u);
+    }
+    const auto readOnly = InvokePut(*messages_.Get(), m::MsgCount, Variant(VT_I4, 1));
+    EXPECT_EQ(readOnly.status, DISP_E_EXCEPTION);
+    EXPECT_EQ(readOnly.scode, CTL_E_SETNOTSUPPORTED);
+    EXPECT_EQ(readOnly.description, L"MsgCount is read-only");
+    EXPECT_EQ(readOnly.source, L"KelvorStandin.Messages");
+    EXPECT_EQ(box_.LogLines().back(), "FAIL put MsgCount 0x800A017F");
+}
+
+TEST_F(StandinProtocolTest, InitNewGivesTheDesignTimeDefaults) {
+    ComPtr<IPersistStreamInit> persist;
+    ASSERT_EQ(session_.As(&persist), S_OK);
+    CLSID id;
+    ASSERT_EQ(persist->GetClassID(&id), S_OK);
+    EXPECT_TRUE(IsEqualCLSID(id, mapi::SessionClass));
+    ASSERT_EQ(InvokePut(*session_.Get(), s::LogonUI, Variant(VT_BOOL, 0)).status, S_OK);
+    ASSERT_EQ(InvokePut(*session_.Get(), s::NewSession, Variant(VT_BOOL, 1)).status, S_OK);
+    ASSERT_EQ(persist->InitNew(), S_OK);
+    EXPECT_EQ((*InvokeGet(*session_.Get(), s::LogonUI).value).boolVal, VARIANT_TRUE);
+    EXPECT_EQ((*InvokeGet(*session_.Get(), s::NewSession).value).boolVal, VARIANT_FALSE);
+    ComPtr<ISupportErrorInfo> errors;
+    ASSERT_EQ(messages_.As(&errors), S_OK);
+    EXPECT_EQ(errors->InterfaceSupportsErrorInfo(mapi::MessagesInterface), S_OK);
+}
+
+TEST_F(StandinProtocolTest, TheSessionIdIsPositiveExactlyWhileSignedOn) {
+    EXPECT_EQ(GetNumber(*session_.Get(), s::SessionID), 0);
+    EXPECT_EQ(CallEntry(*session_.Get(), mapi::SignOffEntry), static_cast<HRESULT>(0x8000000E));
+    ASSERT_EQ(CallEntry(*session_.Get(), mapi::SignOnEntry), S_OK);
+    EXPECT_EQ(GetNumber(*session_.Get(), s::SessionID), 9);
+    EXPECT_EQ(CallEntry(*session_.Get(), mapi::SignOnEntry), static_cast<HRESULT>(0x8000000E));
+    EXPECT_EQ(GetNumber(*session_.Get(), s::SessionID), 9);
+    ASSERT_EQ(CallEntry(*session_.Get(), mapi::SignOffEntry), S_OK);
+    EXPECT_EQ(GetNumber(*session_.Get(), s::SessionID), 0);
+    EXPECT_EQ(InvokePut(*session_.Get(), s::SessionID, Variant(VT_I4, 5)).status, DISP_E_EXCEPTION)
+        << "the session's SessionID is read-only";
+}
+
+TEST_F(StandinProtocolTest, FetchNeedsTheIdOfASignedOnSession) {
+    ASSERT_EQ(CallEntry(*session_.Get(), mapi::SignOnEntry), S_OK);
+    for (const LONG id : {0, 8, -9}) {
+        ASSERT_EQ(InvokePut(*messages_.Get(), m::SessionID, Variant(VT_I4, id)).status, S_OK);
+        EXPECT_EQ(CallEntry(*messages_.Get(), mapi::FetchEntry), E_HANDLE) << id;
+    }
+    ComPtr<IErrorInfo> info;
+    ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
+    BSTR raw = nullptr;
+    info->GetDescription(&raw);
+    const UniqueBstr description(raw);
+    EXPECT_EQ(std::wstring(description.get()), L"No session with SessionID -9 is signed on");
+    ASSERT_EQ(InvokePut(*messages_.Get(), m::SessionID, Variant(VT_I4, 9)).status, S_OK);
+    ASSERT_EQ(CallEntry(*messages_.Get(), mapi::FetchEntry), S_OK);
+    ASSERT_EQ(CallEntry(*session_.Get(), mapi::SignOffEntry), S_OK);
+    EXPECT_EQ(CallEntry(*messages_.Get(), mapi::FetchEntry), E_HANDLE) << "signed off";
+    EXPECT_EQ(GetNumber(*messages_.Get(), m::MsgCount), 3) << "what was fetched stays";
+}
+
+TEST_F(StandinProtocolTest, IndexesStayWithinTheMessagesAndTheirAttachments) {
+    EXPECT_EQ(GetNumber(*messages_.Get(), m::MsgCount), 0);
+    EXPECT_EQ(InvokeGet(*messages_.Get(), m::MsgSubject).status, DISP_E_EXCEPTION);
+    Open();
+    EXPECT_EQ(GetNumber(*messages_.Get(), m::MsgIndex), 0);
+    EXPECT_EQ(GetText(m::MsgSubject), L"zero");
+    struct Put {
+        DISPID dispid;
+        LONG value;
+        const wchar_t* description;
+    };
+    const Put refused[] = {
+        {m::MsgIndex, -1, L"MsgIndex -1 is outside 0 to 2"},
+        {m::MsgIndex, 3, L"MsgIndex 3 is outside 0 to 2"},
+        {m::AttachmentIndex, 2, L"AttachmentIndex 2 is outside 0 to 1"},
+        {m::AttachmentIndex, -1, L"AttachmentIndex -1 is outside 0 to 1"},
+    };
+    for (const Put& put : refused) {
+        const auto result = InvokePut(*messages_.Get(), put.dispid, Variant(VT_I4, put.value));
+        EXPECT_EQ(result.status, DISP_E_EXCEPTION);
+        EXPECT_EQ(result.scode, DISP_E_BADINDEX);
+        EXPECT_EQ(result.description, put.description);
+    }
+    ASSERT_EQ(InvokePut(*messages_.Get(), m::AttachmentIndex, Variant(VT_I4, 1)).status, S_OK);
+    EXPECT_EQ(GetText(m::AttachmentName), L"b.txt");
+    ASSERT_EQ(InvokePut(*messages_.Get(), m::MsgIndex, Variant(VT_I4, 2)).status, S_OK);
+    EXPECT_EQ(GetNumber(*messages_.Get(), m::AttachmentIndex), 0) << "reset with the message";
+    EXPECT_EQ(GetText(m::AttachmentName), L"c");
+    ASSERT_EQ(InvokePut(*messages_.Get(), m::MsgIndex, Variant(VT_I4, 1)).status, S_OK);
+    EXPECT_EQ(GetNumber(*messages_.Get(), m::AttachmentCount), 0);
+    const auto none = InvokeGet(*messages_.Get(), m::AttachmentPathName);
+    EXPECT_EQ(none.status, DISP_E_EXCEPTION);
+    EXPECT_EQ(none.description, L"AttachmentIndex 0 is not valid: message 1 has no attachments");
+    EXPECT_EQ(InvokePut(*messages_.Get(), m::AttachmentIndex, Variant(VT_I4, 0)).status,
+              DISP_E_EXCEPTION);
+}
+
+} // namespace
+} // namespace kelvor
