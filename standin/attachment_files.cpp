@@ -43,20 +43,32 @@ std::wstring NewFolder() {
     }
 }
 
+// Files go into subfolders of this many messages each: Wine creates a file in a crowded folder
+// slowly.
+constexpr std::size_t MessagesPerGroup = 100;
+
 } // namespace
 
 AttachmentFiles::TempFolder::~TempFolder() {
     for (const std::wstring& file : files_)
         DeleteFileW(file.c_str());
+    for (const std::wstring& group : groups_)
+        RemoveDirectoryW(group.c_str());
     if (!path_.empty())
         RemoveDirectoryW(path_.c_str());
 }
 
-std::wstring AttachmentFiles::TempFolder::Write(const std::wstring& name,
+std::wstring AttachmentFiles::TempFolder::Write(std::size_t group, const std::wstring& name,
                                                 const std::string& bytes) {
     if (path_.empty())
         path_ = NewFolder();
-    const std::wstring path = path_ + name;
+    const std::wstring folder = path_ + std::to_wstring(group) + L"\\";
+    if (groups_.empty() || groups_.back() != folder) {
+        if (!CreateDirectoryW(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+            throw WriteFailure(folder);
+        groups_.push_back(folder);
+    }
+    const std::wstring path = folder + name;
     const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                         CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
@@ -77,7 +89,8 @@ AttachmentFiles::AttachmentFiles(const Mailbox& mailbox) {
         for (std::size_t k = 0; k < attachments.size(); ++k) {
             const Attachment& attachment = attachments[k];
             pathNames_.push_back(
-                attachment.content ? folder_.Write(std::to_wstring(i) + L"-" + std::to_wstring(k) +
+                attachment.content ? folder_.Write(i / MessagesPerGroup,
+                                                   std::to_wstring(i) + L"-" + std::to_wstring(k) +
                                                        L"-" + FileNamePart(attachment.name),
                                                    *attachment.content)
                                    : attachment.path);

@@ -28,11 +28,13 @@ private:
         TempFolder& operator=(const TempFolder&) = delete;
         ~TempFolder();
 
-        // Creates the folder on first use.
-        std::wstring Write(const std::wstring& name, const std::string& bytes);
+        // Writes `bytes` into the file `name` in the subfolder `group`; creates the folders on
+        // first use.
+        std::wstring Write(std::size_t group, const std::wstring& name, const std::string& bytes);
 
     private:
         std::wstring path_;
+        std::vector<std::wstring> groups_;
         std::vector<std::wstring> files_;
     };
 

@@ -5,6 +5,7 @@
 
 #include "standin/control_logic.h"
 #include "standin/module.h"
+#include "standin/stage.h"
 
 #include <ocidl.h>
 
@@ -117,6 +118,7 @@ protected:
 private:
     std::atomic<ULONG> references_ = 1;
     ModuleReference module_;
+    StageReference stage_;
 };
 
 // Creates a control and hands out `riid` on it.

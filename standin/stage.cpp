@@ -33,12 +33,17 @@ void Stage::EnsureLoaded() {
         LoadLocked();
 }
 
-void Stage::LoadLocked() {
-    loaded_ = true;
+void Stage::UnloadLocked() {
+    loaded_ = false;
     mailbox_.reset();
     loadFailure_.reset();
     faults_ = FaultPlan();
     log_ = CallLog();
+}
+
+void Stage::LoadLocked() {
+    UnloadLocked();
+    loaded_ = true;
     try {
         if (const auto logPath = Environment(L"KELVOR_STANDIN_LOG"); logPath && !logPath->empty())
             log_ = CallLog(*logPath);
@@ -78,6 +83,17 @@ bool Stage::Logging() {
 void Stage::Log(std::string_view line) {
     const std::lock_guard lock(mutex_);
     log_.Write(line);
+}
+
+void Stage::ControlCreated() {
+    const std::lock_guard lock(mutex_);
+    ++controls_;
+}
+
+void Stage::ControlReleased() {
+    const std::lock_guard lock(mutex_);
+    if (--controls_ == 0)
+        UnloadLocked();
 }
 
 void Stage::OpenSession(std::int32_t id) {

@@ -4,7 +4,9 @@
 // its faults, the call log named by KELVOR_STANDIN_LOG, and the sessions signed on.
 //
 // Creating a session control reads both variables and the mailbox file afresh, so each new pair
-// of controls starts from the file as it is then, with fault counts at zero.
+// of controls starts from the file as it is then, with fault counts at zero. When the last
+// control is released, the stage lets go of the mailbox and closes the log, so that both files
+// can be removed.
 
 #include "standin/call_log.h"
 #include "standin/failure.h"
@@ -34,6 +36,9 @@ public:
     bool Logging();
     void Log(std::string_view line);
 
+    void ControlCreated();
+    void ControlReleased();
+
     void OpenSession(std::int32_t id);
     void CloseSession(std::int32_t id);
     bool IsOpen(std::int32_t id);
@@ -41,6 +46,7 @@ public:
 private:
     Stage() = default;
     void LoadLocked();
+    void UnloadLocked();
 
     std::mutex mutex_;
     bool loaded_ = false;
@@ -49,6 +55,16 @@ private:
     FaultPlan faults_;
     CallLog log_;
     std::multiset<std::int32_t> sessions_;
+    long controls_ = 0;
+};
+
+// Counts one live control for as long as it exists.
+class StageReference {
+public:
+    StageReference() { Stage::Instance().ControlCreated(); }
+    StageReference(const StageReference&) = delete;
+    StageReference& operator=(const StageReference&) = delete;
+    ~StageReference() { Stage::Instance().ControlReleased(); }
 };
 
 } // namespace kelvor::standin

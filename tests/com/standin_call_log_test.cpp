@@ -101,6 +101,16 @@ TEST_F(StandinCallLogTest, SuccessiveControlsAppendToTheSameLog) {
     EXPECT_EQ(box.LogLines(), (Lines{"SignOn", "SignOff", "SignOn", "SignOff"}));
 }
 
+TEST_F(StandinCallLogTest, TheLogIsClosedWhenTheLastControlIsReleased) {
+    const StandinMailbox box("{}");
+    {
+        MapiControls mapi;
+        mapi.SignOn();
+    }
+    std::filesystem::remove(box.LogPath());
+    EXPECT_FALSE(std::filesystem::exists(box.LogPath())) << "still open";
+}
+
 TEST_F(StandinCallLogTest, WithoutTheVariableNothingIsLogged) {
     const StandinMailbox box("{}");
     SetEnvironmentVariableW(L"KELVOR_STANDIN_LOG", nullptr);
