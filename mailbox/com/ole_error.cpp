@@ -23,8 +23,8 @@ std::string TrimTrailing(std::string text) {
     return text;
 }
 
-std::string ToAnsi(BSTR text) {
-    return kelvor::ToAnsi(ToU16(text));
+std::string AnsiOf(BSTR text) {
+    return ToAnsi(ToU16(text));
 }
 
 struct LocalFreeDeleter {
@@ -42,7 +42,7 @@ std::string SystemText(HRESULT code) {
     std::u16string text(length, u'\0');
     for (DWORD i = 0; i < length; ++i)
         text[i] = static_cast<char16_t>(raw[i]);
-    return TrimTrailing(kelvor::ToAnsi(text));
+    return TrimTrailing(ToAnsi(text));
 }
 
 } // namespace
@@ -83,8 +83,8 @@ void ThrowInvokeError(HRESULT status, EXCEPINFO& info) {
     HRESULT code = info.scode != 0 ? info.scode : static_cast<HRESULT>(info.wCode);
     if (code == 0)
         code = status;
-    throw EOleException(ToAnsi(description.get()), code, ToAnsi(source.get()),
-                        ToAnsi(helpFile.get()), info.dwHelpContext);
+    throw EOleException(AnsiOf(description.get()), code, AnsiOf(source.get()),
+                        AnsiOf(helpFile.get()), info.dwHelpContext);
 }
 
 void CheckMethodResult(HRESULT status) {
@@ -95,9 +95,9 @@ void CheckMethodResult(HRESULT status) {
         throw EOleException("", status, "", "", 0);
     const auto read = [](HRESULT (STDMETHODCALLTYPE IErrorInfo::*getter)(BSTR*), IErrorInfo& from) {
         BSTR text = nullptr;
-        const HRESULT status = (from.*getter)(&text);
+        const HRESULT got = (from.*getter)(&text);
         const UniqueBstr owner(text);
-        return SUCCEEDED(status) ? ToAnsi(owner.get()) : std::string();
+        return SUCCEEDED(got) ? AnsiOf(owner.get()) : std::string();
     };
     DWORD helpContext = 0;
     if (FAILED(info->GetHelpContext(&helpContext)))
