@@ -1,0 +1,278 @@
+#pragma once
+
+// Exports of the real kelvor.exe seen from outside: mailboxes whose attachments lie in files or
+// come as content, the bytes each export should write, and the user's side of the window (clicks
+// on subjects, typing, the message boxes the program shows).
+
+#include "app/win32/layout.h"
+#include "support/temp_dir.h"
+#include "support/win32_kelvor_run.h"
+#include "support/win32_process.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvor::testing_support {
+
+// A text as the mailbox file holds it (UTF-8) and as the program writes it (ANSI code page 1252).
+struct MailText {
+    MailText(const char* ascii = "") : utf8(ascii), ansi(ascii) {}
+    MailText(std::string inUtf8, std::string inAnsi)
+        : utf8(std::move(inUtf8)), ansi(std::move(inAnsi)) {}
+    std::string utf8;
+    std::string ansi;
+};
+
+struct MailAttachment {
+    MailText name;
+    // The file the mailbox names, or empty for an attachment given as content.
+    std::string path;
+    // What a copy of it holds; for a content attachment also what the mailbox file gives.
+    std::string bytes;
+};
+
+struct MailMessage {
+    MailText subject;
+    MailText sender;
+    MailText text;
+    // The body file: the text in ANSI with every line end made CR LF.
+    std::string body;
+    std::vector<MailAttachment> attachments;
+};
+
+inline std::string MailboxFile(const std::vector<MailMessage>& messages,
+                               std::string_view faults = "[]") {
+    std::string json = "{\"sessionId\": 7, \"messages\": [";
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+        const MailMessage& message = messages[i];
+        json += (i ? ", " : "") + std::string("{\"subject\": ") + JsonString(message.subject.utf8) +
+                ", \"sender\": " + JsonString(message.sender.utf8) +
+                ", \"text\": " + JsonString(message.text.utf8) + ", \"attachments\": [";
+        for (std::size_t k = 0; k < message.attachments.size(); ++k) {
+            const MailAttachment& attachment = message.attachments[k];
+            json += (k ? ", " : "") + std::string("{\"name\": ") +
+                    JsonString(attachment.name.utf8) +
+                    (attachment.path.empty() ? ", \"content\": " + JsonString(attachment.bytes)
+                                             : ", \"path\": " + JsonString(attachment.path)) +
+                    "}";
+        }
+        json += "]}";
+    }
+    return json + "], \"faults\": " + std::string(faults) + "}";
+}
+
+// The request file that export n of `message` writes.
+inline std::string RequestBytes(int n, const MailMessage& message, std::string_view user,
+                                std::string_view qualifiers = "kelvor.mail.") {
+    const std::string number = std::to_string(n);
+    std::string bytes = "WPC-API= 1.2;\r\nMSG-TYPE= MAIL;\r\nMSG-ACTION= Import-Inbox;\r\n";
+    bytes += "SUBJECT= " + message.subject.ansi + ";\r\n";
+    bytes += "TO= " + std::string(qualifiers) + std::string(user) + ";\r\n";
+    bytes += "FROM-TEXT= " + message.sender.ansi + ";\r\n";
+    bytes += "MSG-FILE= " + number + ".MSG;\r\n";
+    if (!message.attachments.empty()) {
+        bytes += "ATTACH-FILE=\r\n";
+        for (std::size_t k = 0; k < message.attachments.size(); ++k)
+            bytes += (k ? ",\r\n" : "") + std::string("    Current-File= ") + number + "." +
+                     std::to_string(k) +
+                     ";\r\n    Original-File= " + message.attachments[k].name.ansi + ";";
+        bytes += "\r\n;\r\n";
+    }
+    return bytes + "-END-\r\n";
+}
+
+// The bytes of a file, or "(missing)" when there is none, so that a comparison names the case.
+inline std::string FileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return "(missing)";
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// What the gateway tree should hold: every file the exports so far wrote, with its bytes.
+class ExpectedGateway {
+public:
+    // A whole export of `message` as number n.
+    void Export(int n, const MailMessage& message, std::string_view user) {
+        apiIn_[std::to_string(n) + ".API"] = RequestBytes(n, message, user);
+        Partial(n, message, message.attachments.size());
+    }
+    // An export that an error ended after its body file and `copies` attachment copies.
+    void Partial(int n, const MailMessage& message, std::size_t copies) {
+        attIn_[std::to_string(n) + ".MSG"] = message.body;
+        for (std::size_t k = 0; k < copies; ++k)
+            attIn_[std::to_string(n) + "." + std::to_string(k)] = message.attachments[k].bytes;
+    }
+
+    // Both directories hold exactly the expected files, each with the expected bytes.
+    void ExpectOnDisk(const ProgramFolder& folder) const {
+        ExpectDirectory(folder, "API_IN", apiIn_);
+        ExpectDirectory(folder, "ATT_IN", attIn_);
+    }
+
+private:
+    static void ExpectDirectory(const ProgramFolder& folder, const std::string& directory,
+                                const std::map<std::string, std::string>& files) {
+        std::vector<std::string> names;
+        for (const auto& [name, bytes] : files)
+            names.push_back(name);
+        std::sort(names.begin(), names.end());
+        std::string listing;
+        for (const auto& name : names)
+            listing += (listing.empty() ? "" : " ") + name;
+        EXPECT_EQ(folder.Listing(directory), listing) << "files in " << directory;
+        for (const auto& [name, bytes] : files)
+            EXPECT_EQ(FileBytes(std::filesystem::path(folder.Gateway()) / directory / name), bytes)
+                << directory << "\\" << name;
+    }
+
+    std::map<std::string, std::string> apiIn_;
+    std::map<std::string, std::string> attIn_;
+};
+
+// Waits until the file holds exactly `expected` (a request file appears whole when it closes).
+inline bool WaitForBytes(const std::filesystem::path& path, const std::string& expected,
+                         std::chrono::milliseconds timeout = 30s) {
+    return WaitFor([&] { return FileBytes(path) == expected; }, timeout);
+}
+
+inline std::string Ansi(std::wstring_view wide) {
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
+                        nullptr, nullptr);
+    return text;
+}
+
+inline std::wstring Wide(std::string_view ansi, UINT codePage) {
+    const int size =
+        MultiByteToWideChar(codePage, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(codePage, 0, ansi.data(), static_cast<int>(ansi.size()), text.data(), size);
+    return text;
+}
+
+// A left click at a point of the screen.
+inline void ClickAt(POINT point) {
+    INPUT inputs[3]{};
+    for (auto& input : inputs)
+        input.type = INPUT_MOUSE;
+    inputs[0].mi.dx = MulDiv(point.x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
+    inputs[0].mi.dy = MulDiv(point.y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(3, inputs, sizeof(INPUT));
+}
+
+// Types text into the focused control of the foreground window, character by character.
+inline void TypeText(std::wstring_view text) {
+    std::vector<INPUT> inputs;
+    for (const wchar_t c : text)
+        for (const DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wScan = c;
+            input.ki.dwFlags = KEYEVENTF_UNICODE | up;
+            inputs.push_back(input);
+        }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+inline void PressKeyTimes(WORD key, int times) {
+    for (int i = 0; i < times; ++i)
+        PressKey(key);
+}
+
+// The main window of a running kelvor.exe, looked at and used from outside.
+class KelvorWindow {
+public:
+    explicit KelvorWindow(HWND window) : window_(window) {}
+
+    HWND Handle() const { return window_; }
+    HWND Control(win32::ControlId id) const { return GetDlgItem(window_, id); }
+
+    // A click on line `index` of the subject list.
+    void ClickSubject(int index) const {
+        const HWND list = Control(win32::ListBox1Id);
+        RECT item{};
+        SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(&item));
+        POINT middle{(item.left + item.right) / 2, (item.top + item.bottom) / 2};
+        ClientToScreen(list, &middle);
+        ClickAt(middle);
+    }
+    void ClickControl(win32::ControlId id) const { ClickWindow(Control(id)); }
+
+    bool ConvertEnabled() const { return IsWindowEnabled(Control(win32::BitBtn1Id)) != FALSE; }
+    int SelectedSubject() const {
+        return static_cast<int>(SendMessageW(Control(win32::ListBox1Id), LB_GETCURSEL, 0, 0));
+    }
+    std::string MemoText() const { return Ansi(RemoteText(Control(win32::Memo1Id))); }
+    std::vector<std::wstring> AttachmentList() const {
+        return RemoteListItems(Control(win32::ListBox2Id));
+    }
+    // The control of the window's thread that has the keyboard focus.
+    HWND Focus() const {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(window_, nullptr), &info);
+        return info.hwndFocus;
+    }
+    // Open and taking input: no modal box in front of it.
+    bool Usable() const { return IsWindowVisible(window_) && IsWindowEnabled(window_); }
+
+private:
+    HWND window_;
+};
+
+// A modal box or dialog of the program: the general error display ("Kelvor") or the error dialog
+// ("Error").
+class ProgramBox {
+public:
+    ProgramBox(const ChildProcess& process, const wchar_t* caption,
+               std::chrono::milliseconds timeout = 30s)
+        : window_(process.FindWindowByCaption(caption, L"#32770", timeout)) {}
+
+    explicit operator bool() const { return window_ != nullptr; }
+
+    // The text it shows (its static controls that hold text, joined by line ends).
+    std::wstring Text() const {
+        std::wstring text;
+        for (HWND child = GetWindow(window_, GW_CHILD); child;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t name[16] = {};
+            GetClassNameW(child, name, 16);
+            if (_wcsicmp(name, L"Static") != 0 ||
+                (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+                continue;
+            const std::wstring part = RemoteText(child);
+            if (!part.empty())
+                text += (text.empty() ? L"" : L"\n") + part;
+        }
+        return text;
+    }
+
+    // Presses its OK button and waits until it has gone.
+    bool PressOk() const {
+        PostMessageW(GetDlgItem(window_, IDOK), BM_CLICK, 0, 0);
+        return WaitFor([&] { return !IsWindow(window_) || !IsWindowVisible(window_); });
+    }
+
+private:
+    HWND window_;
+};
+
+} // namespace kelvor::testing_support
