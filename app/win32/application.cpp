@@ -40,11 +40,18 @@ void Application::ShowButton() {
 }
 
 void Application::Minimize() {
+    if (main_ && IsWindowVisible(main_)) {
+        ShowWindow(main_, SW_HIDE);
+        mainHidden_ = true;
+    }
     ShowWindow(window_, SW_MINIMIZE);
 }
 
 void Application::Restore() {
     ShowWindow(window_, SW_RESTORE);
+    if (mainHidden_ && main_)
+        ShowWindow(main_, SW_SHOW);
+    mainHidden_ = false;
     ActivateMainWindow();
 }
 

@@ -32,7 +32,7 @@ public:
 
     // Shows the task-bar button.
     void ShowButton();
-    // Minimizes to the task-bar button, which hides the main window, and back.
+    // Minimizes to the task-bar button, hiding the main window, and back.
     void Minimize();
     void Restore();
 
@@ -61,6 +61,7 @@ private:
     HWND window_ = nullptr;
     HWND main_ = nullptr;
     std::function<bool(const MSG&)> preTranslate_;
+    bool mainHidden_ = false;
     bool terminated_ = false;
     bool sessionEnding_ = false;
 };

@@ -50,6 +50,14 @@ ControlStyle StyleOf(const DesignControl& control) {
     throw Error("Unknown control kind");
 }
 
+SIZE TextSize(HFONT font, std::wstring_view text) {
+    const ScreenDC screen;
+    const SelectedObject selected(screen.get(), font);
+    SIZE size{};
+    GetTextExtentPoint32W(screen.get(), text.data(), static_cast<int>(text.size()), &size);
+    return size;
+}
+
 bool IsMinimizing(int showCommand) {
     return showCommand == SW_SHOWMINIMIZED || showCommand == SW_MINIMIZE ||
            showCommand == SW_SHOWMINNOACTIVE || showCommand == SW_FORCEMINIMIZE;
@@ -96,21 +104,20 @@ void MainWindow::CreateFonts() {
     const ScreenDC screen;
     const int pixelsPerInch = GetDeviceCaps(screen.get(), LOGPIXELSY);
     font_ = MakeFont(Scaling::FontHeightFor(pixelsPerInch), FW_NORMAL);
-    int zeroHeight = DesignZeroHeight;
-    if (pixelsPerInch != DesignPixelsPerInch) {
-        const SelectedObject selected(screen.get(), font_.get());
-        SIZE size{};
-        GetTextExtentPoint32W(screen.get(), L"0", 1, &size);
-        zeroHeight = size.cy;
-    }
-    scaling_ = Scaling(pixelsPerInch, zeroHeight);
+    scaling_ = Scaling(pixelsPerInch, TextSize(font_.get(), L"0").cy);
     boldFont_ = MakeFont(scaling_.Scale(DesignFontHeight), FW_BOLD);
 }
 
 void MainWindow::CreateControls() {
     SIZE content{0, 0};
     for (const DesignControl& control : DesignLayout()) {
-        const RECT bounds = scaling_.ControlRect(control);
+        RECT bounds = scaling_.ControlRect(control);
+        if (control.kind == ControlKind::Label) {
+            // Labels fit their text, whatever the font on this machine measures.
+            const SIZE text = TextSize(font_.get(), control.text);
+            bounds.right = bounds.left + text.cx;
+            bounds.bottom = bounds.top + text.cy;
+        }
         const ControlStyle style = StyleOf(control);
         const HWND created =
             CreateWindowExW(style.extendedStyle, style.windowClass, control.text,

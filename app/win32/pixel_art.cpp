@@ -8,7 +8,7 @@
 namespace kelvor::win32 {
 namespace {
 
-constexpr std::string_view Legend = "KrgontsdRGYBPCW";
+constexpr std::string_view Legend = "KrgnptsdRGYBPCW";
 static_assert(Legend.size() == 15, "olive is the sixteenth, spelt '.'");
 
 constexpr std::array<COLORREF, 16> Palette = {

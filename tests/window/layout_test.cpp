@@ -1,0 +1,204 @@
+// The main window's layout: design positions at 120 pixels per inch, the scaling rule at the
+// resolution this test runs at, the fonts, the controls' kinds and styles.
+
+#include "app/win32/layout.h"
+#include "app/win32/unique_handle.h"
+#include "support/win32_shell_harness.h"
+
+#include <gtest/gtest.h>
+
+namespace kelvor::testing_support {
+namespace {
+
+using namespace win32;
+
+struct ScalingCase {
+    int pixelsPerInch;
+    int zeroHeight;
+    ControlId control;
+    RECT expected;
+};
+
+// Edges scale, not sizes: rounding each edge on its own gives these.
+TEST(Scaling, ScalesEveryEdgeByTheZeroHeight) {
+    const ScalingCase cases[] = {
+        {96, 13, Edit1Id, {85, 20, 521, 39}},     {96, 13, BitBtn2Id, {221, 416, 410, 456}},
+        {144, 20, Edit1Id, {130, 30, 801, 60}},   {144, 20, ListBox2Id, {131, 518, 801, 629}},
+        {120, 99, Memo1Id, {105, 216, 641, 405}}, // the design resolution keeps the design
+        {96, 16, BitBtn1Id, {256, 56, 489, 105}},
+    };
+    for (const auto& c : cases) {
+        const RECT rect =
+            Scaling(c.pixelsPerInch, c.zeroHeight).ControlRect(DesignControlById(c.control));
+        EXPECT_TRUE(EqualRect(&rect, &c.expected))
+            << c.pixelsPerInch << " dpi, control " << c.control << ": " << rect.left << ","
+            << rect.top << "," << rect.right << "," << rect.bottom;
+    }
+}
+
+TEST(Scaling, FontHeightFollowsTheResolution) {
+    EXPECT_EQ(Scaling::FontHeightFor(120), 14);
+    EXPECT_EQ(Scaling::FontHeightFor(96), 11);
+    EXPECT_EQ(Scaling::FontHeightFor(144), 17);
+    EXPECT_EQ(Scaling::FontHeightFor(72), 8);
+    EXPECT_EQ(Scaling(96, 13).FontHeight(), 11);
+    EXPECT_EQ(Scaling(96, 13).Scale(14), 11);
+    EXPECT_EQ(Scaling(120, 13).Scale(14), 14);
+}
+
+int ScreenPixelsPerInch() {
+    const ScreenDC screen;
+    return GetDeviceCaps(screen.get(), LOGPIXELSY);
+}
+
+SIZE MeasureIn(HFONT font, const wchar_t* text) {
+    const ScreenDC screen;
+    const SelectedObject selected(screen.get(), font);
+    SIZE size{};
+    GetTextExtentPoint32W(screen.get(), text, static_cast<int>(wcslen(text)), &size);
+    return size;
+}
+
+UniqueFont Font(int height, int weight) {
+    return UniqueFont(CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif"));
+}
+
+RECT RectInParent(HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+LOGFONTW FontOf(HWND control) {
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font,
+               &font);
+    return font;
+}
+
+struct DesignRow {
+    ControlId id;
+    int left, top, width, height;
+};
+
+// The design table, at 120 pixels per inch.
+constexpr DesignRow Design[] = {
+    {Edit1Id, 104, 24, 537, 24},   {BitBtn1Id, 256, 56, 233, 49},   {ListBox1Id, 105, 120, 536, 85},
+    {Memo1Id, 105, 216, 536, 189}, {ListBox2Id, 105, 414, 536, 89}, {BitBtn2Id, 272, 512, 233, 49},
+    {Label4Id, 32, 24, 66, 16},    {Label1Id, 38, 118, 52, 16},     {Label2Id, 38, 214, 57, 16},
+    {Label3Id, 26, 414, 73, 16},
+};
+
+TEST(MainWindowLayout, ControlsSitWhereTheRuleSays) {
+    ShellHarness harness;
+    const MainWindow& window = harness.Build();
+    const int pixelsPerInch = ScreenPixelsPerInch();
+    const int fontHeight = MulDiv(14, pixelsPerInch, 120);
+    const UniqueFont font = Font(fontHeight, FW_NORMAL);
+    const int zero = pixelsPerInch == 120 ? 16 : MeasureIn(font.get(), L"0").cy;
+
+    for (const auto& row : Design) {
+        const HWND control = window.Control(row.id);
+        ASSERT_TRUE(control) << row.id;
+        const RECT actual = RectInParent(control);
+        EXPECT_EQ(actual.left, MulDiv(row.left, zero, 16)) << row.id;
+        EXPECT_EQ(actual.top, MulDiv(row.top, zero, 16)) << row.id;
+        wchar_t text[64] = {};
+        GetWindowTextW(control, text, 64);
+        if (row.id >= Label1Id) {
+            // Labels take their text's size.
+            const SIZE size = MeasureIn(font.get(), text);
+            EXPECT_EQ(actual.right - actual.left, size.cx) << row.id;
+            EXPECT_EQ(actual.bottom - actual.top, size.cy) << row.id;
+        } else {
+            EXPECT_EQ(actual.right, MulDiv(row.left + row.width, zero, 16)) << row.id;
+            EXPECT_EQ(actual.bottom, MulDiv(row.top + row.height, zero, 16)) << row.id;
+        }
+    }
+}
+
+TEST(MainWindowLayout, WindowKeepsItsOuterSizeAndPosition) {
+    ShellHarness harness;
+    const MainWindow& window = harness.Build();
+    RECT outer{};
+    GetWindowRect(window.Handle(), &outer);
+    EXPECT_EQ(outer.left, 99);
+    EXPECT_EQ(outer.top, 98);
+    EXPECT_EQ(outer.right - outer.left, 701);
+    EXPECT_EQ(outer.bottom - outer.top, 604);
+    wchar_t caption[32] = {};
+    GetWindowTextW(window.Handle(), caption, 32);
+    EXPECT_STREQ(caption, L"KELVOR");
+    EXPECT_TRUE(GetWindowLongPtrW(window.Handle(), GWL_STYLE) & WS_THICKFRAME);
+    EXPECT_EQ(GetClassLongPtrW(window.Handle(), GCLP_HBRBACKGROUND), COLOR_BTNFACE + 1);
+}
+
+TEST(MainWindowLayout, FontsFollowTheResolution) {
+    ShellHarness harness;
+    const MainWindow& window = harness.Build();
+    const int pixelsPerInch = ScreenPixelsPerInch();
+    const int fontHeight = MulDiv(14, pixelsPerInch, 120);
+    const UniqueFont font = Font(fontHeight, FW_NORMAL);
+    const int zero = pixelsPerInch == 120 ? 16 : MeasureIn(font.get(), L"0").cy;
+
+    for (const ControlId id : {Edit1Id, ListBox1Id, Memo1Id, ListBox2Id, BitBtn2Id, Label4Id}) {
+        const LOGFONTW regular = FontOf(window.Control(id));
+        EXPECT_EQ(regular.lfHeight, -fontHeight) << id;
+        EXPECT_EQ(regular.lfWeight, FW_NORMAL) << id;
+        EXPECT_STREQ(regular.lfFaceName, L"MS Sans Serif") << id;
+        EXPECT_EQ(regular.lfCharSet, DEFAULT_CHARSET) << id;
+    }
+    const LOGFONTW bold = FontOf(window.Control(BitBtn1Id));
+    EXPECT_EQ(bold.lfHeight, -MulDiv(14, zero, 16));
+    EXPECT_EQ(bold.lfWeight, FW_BOLD);
+    EXPECT_STREQ(bold.lfFaceName, L"MS Sans Serif");
+
+    for (const ControlId id : {ListBox1Id, ListBox2Id})
+        EXPECT_EQ(SendMessageW(window.Control(id), LB_GETITEMHEIGHT, 0, 0), MulDiv(16, zero, 16));
+}
+
+struct StyleRow {
+    ControlId id;
+    const wchar_t* windowClass;
+    LONG_PTR present;
+    LONG_PTR absent;
+    const wchar_t* text;
+};
+
+TEST(MainWindowLayout, ControlsHaveTheirKindsAndStates) {
+    ShellHarness harness;
+    const MainWindow& window = harness.Build();
+    const StyleRow rows[] = {
+        {Edit1Id, L"Edit", WS_TABSTOP | ES_AUTOHSCROLL, ES_READONLY | ES_MULTILINE, L""},
+        {BitBtn1Id, L"Button", WS_TABSTOP | BS_OWNERDRAW | WS_DISABLED, 0, L"&Convert"},
+        {ListBox1Id, L"ListBox", WS_TABSTOP | LBS_NOTIFY, LBS_SORT | LBS_MULTIPLESEL, L""},
+        {Memo1Id, L"Edit", ES_MULTILINE | ES_READONLY | WS_VSCROLL, WS_TABSTOP, L""},
+        {ListBox2Id, L"ListBox", LBS_NOTIFY, WS_TABSTOP | LBS_SORT, L""},
+        {BitBtn2Id, L"Button", WS_TABSTOP | BS_OWNERDRAW, WS_DISABLED, L"&E&xit"},
+        {Label4Id, L"Static", SS_NOPREFIX, WS_TABSTOP, L"Username:"},
+        {Label1Id, L"Static", SS_NOPREFIX, WS_TABSTOP, L"Subjects"},
+        {Label2Id, L"Static", SS_NOPREFIX, WS_TABSTOP, L"Message"},
+        {Label3Id, L"Static", SS_NOPREFIX, WS_TABSTOP, L"Attachments"},
+    };
+    for (const auto& row : rows) {
+        const HWND control = window.Control(row.id);
+        wchar_t name[32] = {};
+        GetClassNameW(control, name, 32);
+        EXPECT_EQ(_wcsicmp(name, row.windowClass), 0) << row.id << " is " << name;
+        const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE);
+        EXPECT_EQ(style & row.present, row.present) << row.id;
+        EXPECT_EQ(style & row.absent, 0) << row.id;
+        wchar_t text[32] = {};
+        GetWindowTextW(control, text, 32);
+        EXPECT_STREQ(text, row.text) << row.id;
+    }
+    // The user name field shows the I-beam.
+    EXPECT_EQ(GetClassLongPtrW(window.Control(Edit1Id), GCLP_HCURSOR),
+              reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_IBEAM)));
+}
+
+} // namespace
+} // namespace kelvor::testing_support
