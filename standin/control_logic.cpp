@@ -135,7 +135,8 @@ HRESULT ControlLogic::Invoke(DISPID dispid, REFIID riid, WORD flags, DISPPARAMS*
             if (flags & DISPATCH_PROPERTYPUT) {
                 if (params->cArgs != 1)
                     return DISP_E_BADPARAMCOUNT;
-                if (params->cNamedArgs != 1 || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
+                if (params->cNamedArgs != 1 || !params->rgdispidNamedArgs ||
+                    params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
                     return DISP_E_PARAMNOTOPTIONAL;
                 const VARIANT& argument = params->rgvarg[0];
                 if (argument.vt != TypeOf(property->kind)) {
