@@ -87,8 +87,7 @@ TEST(ExportSelection, ClicksKeysConvertAndASecondRunIntoTheSameGateway) {
 
     run.Start();
     KelvorWindow window(run.MainWindow());
-    ASSERT_TRUE(window.Handle());
-    ASSERT_TRUE(BringToFront(window.Handle()));
+    ASSERT_TRUE(window.Ready());
     EXPECT_FALSE(window.ConvertEnabled());
 
     // No name yet: the address ends in a full stop right before the semicolon.
@@ -133,8 +132,7 @@ TEST(ExportSelection, ClicksKeysConvertAndASecondRunIntoTheSameGateway) {
     run.Mailbox().WriteFile("mailbox.json", MailboxFile(messages));
     run.Start(L"carl");
     window = KelvorWindow(run.MainWindow());
-    ASSERT_TRUE(window.Handle());
-    ASSERT_TRUE(BringToFront(window.Handle()));
+    ASSERT_TRUE(window.Ready());
 
     // Enter presses the focused Convert: exports 1 to 5 replace the first run's, copies too;
     // 6 to 8 and the first run's copies 1.1 and 1.2 stay as they were.

@@ -164,17 +164,26 @@ inline std::wstring Wide(std::string_view ansi, UINT codePage) {
     return text;
 }
 
-// A left click at a point of the screen.
+// A left click at a point of the screen. The pointer is there before the button goes down, and
+// each event carries the point, so that no motion the display reports in between can move it.
 inline void ClickAt(POINT point) {
     INPUT inputs[3]{};
-    for (auto& input : inputs)
-        input.type = INPUT_MOUSE;
-    inputs[0].mi.dx = MulDiv(point.x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
-    inputs[0].mi.dy = MulDiv(point.y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(3, inputs, sizeof(INPUT));
+    const DWORD flags[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 3; ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi.dx = MulDiv(point.x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
+        inputs[i].mi.dy = MulDiv(point.y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
+        inputs[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags[i];
+    }
+    SendInput(1, inputs, sizeof(INPUT));
+    WaitFor(
+        [&] {
+            POINT now{};
+            GetCursorPos(&now);
+            return now.x == point.x && now.y == point.y;
+        },
+        2s);
+    SendInput(2, inputs + 1, sizeof(INPUT));
 }
 
 // Types text into the focused control of the foreground window, character by character.
@@ -201,6 +210,15 @@ class KelvorWindow {
 public:
     explicit KelvorWindow(HWND window) : window_(window) {}
 
+    // Waits until the program answers from its message loop, its start-up done, and brings
+    // the window to the front.
+    bool Ready() const {
+        DWORD_PTR result = 0;
+        return window_ &&
+               SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result) &&
+               BringToFront(window_);
+    }
+
     HWND Handle() const { return window_; }
     HWND Control(win32::ControlId id) const { return GetDlgItem(window_, id); }
 
@@ -214,7 +232,11 @@ public:
         ClientToScreen(list, &middle);
         ClickAt(middle);
     }
-    void ClickControl(win32::ControlId id) const { ClickWindow(Control(id)); }
+    void ClickControl(win32::ControlId id) const {
+        RECT rect{};
+        GetWindowRect(Control(id), &rect);
+        ClickAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+    }
 
     bool ConvertEnabled() const { return IsWindowEnabled(Control(win32::BitBtn1Id)) != FALSE; }
     int SelectedSubject() const {
