@@ -36,7 +36,10 @@ void Application::SetMainWindow(HWND main, std::function<bool(const MSG&)> preTr
 }
 
 void Application::ShowButton() {
-    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    // Not by ShowWindow: its first call in a process may take the show state the process was
+    // started with, which is the main window's.
+    SetWindowPos(window_, nullptr, 0, 0, 0, 0,
+                 SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
 }
 
 void Application::Minimize() {
@@ -50,7 +53,7 @@ void Application::Minimize() {
 void Application::Restore() {
     ShowWindow(window_, SW_RESTORE);
     if (mainHidden_ && main_)
-        ShowWindow(main_, SW_SHOW);
+        ShowWindow(main_, IsIconic(main_) ? SW_RESTORE : SW_SHOW);
     mainHidden_ = false;
     ActivateMainWindow();
 }

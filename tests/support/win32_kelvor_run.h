@@ -83,14 +83,22 @@ public:
 
     ChildProcess& Process() { return *process_; }
 
-    // The main window, once the program waits for input.
+    // The main window, once the start-up sequence has run and the program waits for input.
     HWND MainWindow() {
         const HWND window = process_->FindWindowByCaption(L"KELVOR");
-        process_->WaitIdle();
+        if (window)
+            process_->WaitResponsive(window);
         return window;
     }
 
     std::vector<std::string> Log() const { return mailbox_.LogLines(); }
+    // Whether a line of the log starts with `prefix` ("get MsgNoteText" matches the line that
+    // also shows the value read).
+    bool Logged(std::string_view prefix) const {
+        const auto lines = Log();
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const std::string& line) { return line.starts_with(prefix); });
+    }
     int CountInLog(std::string_view line) const {
         const auto lines = Log();
         return static_cast<int>(std::count(lines.begin(), lines.end(), std::string(line)));

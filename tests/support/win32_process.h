@@ -57,11 +57,6 @@ public:
     DWORD Id() const { return info_.dwProcessId; }
     bool Running() const { return WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
 
-    // Returns once the program waits for input with nothing left in its queue.
-    void WaitIdle(std::chrono::milliseconds timeout = 20s) const {
-        WaitForInputIdle(info_.hProcess, static_cast<DWORD>(timeout.count()));
-    }
-
     // The exit code once the program has ended; throws when it runs on past the timeout.
     DWORD WaitForExit(std::chrono::milliseconds timeout = 30s) const {
         if (WaitForSingleObject(info_.hProcess, static_cast<DWORD>(timeout.count())) !=
@@ -72,26 +67,44 @@ public:
         return code;
     }
 
-    // A visible top-level window of the program with this caption (and class, when given).
+    // A visible top-level window of the program with exactly this caption (and class, when
+    // given).
     HWND FindWindowByCaption(const std::wstring& caption, const wchar_t* windowClass = nullptr,
                              std::chrono::milliseconds timeout = 20s) const {
         HWND found = nullptr;
         WaitFor(
             [&] {
-                found = FindOwnWindow(caption, windowClass);
+                found = FindOwnWindow(caption, windowClass, true);
                 return found != nullptr;
             },
             timeout);
         return found;
     }
 
+    // The same, shown or hidden, looked for once.
+    HWND FindAnyWindow(const std::wstring& caption) const {
+        return FindOwnWindow(caption, nullptr, false);
+    }
+
+    // Returns once the program's thread takes messages again: once a start-up or a handler
+    // that runs without a message loop of its own has finished.
+    void WaitResponsive(HWND window, std::chrono::milliseconds timeout = 20s) const {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(timeout.count()),
+                            &result);
+    }
+
 private:
-    HWND FindOwnWindow(const std::wstring& caption, const wchar_t* windowClass) const {
+    HWND FindOwnWindow(const std::wstring& caption, const wchar_t* windowClass,
+                       bool visibleOnly) const {
         HWND window = nullptr;
+        // The system compares captions regardless of case: "Kelvor" would find "KELVOR".
         while ((window = FindWindowExW(nullptr, window, windowClass, caption.c_str()))) {
             DWORD process = 0;
             GetWindowThreadProcessId(window, &process);
-            if (process == Id() && IsWindowVisible(window))
+            wchar_t text[256] = {};
+            GetWindowTextW(window, text, 256);
+            if (process == Id() && caption == text && (!visibleOnly || IsWindowVisible(window)))
                 return window;
         }
         return nullptr;
@@ -153,28 +166,42 @@ inline void PressAltKey(WORD key) {
     SendKeys({{VK_MENU, true}, {key, true}, {key, false}, {VK_MENU, false}});
 }
 
-// A left click in the middle of a window.
+// A left click in the middle of a window: the pointer goes there first, and the buttons
+// follow once it has arrived.
 inline void ClickWindow(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
-    const int x = (rect.left + rect.right) / 2;
-    const int y = (rect.top + rect.bottom) / 2;
-    INPUT inputs[3]{};
-    for (auto& input : inputs)
+    const POINT target{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    INPUT move{};
+    move.type = INPUT_MOUSE;
+    move.mi.dx = MulDiv(target.x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
+    move.mi.dy = MulDiv(target.y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &move, sizeof(INPUT));
+    WaitFor([&] {
+        POINT at{};
+        GetCursorPos(&at);
+        return at.x == target.x && at.y == target.y;
+    });
+    INPUT buttons[2]{};
+    for (auto& input : buttons)
         input.type = INPUT_MOUSE;
-    inputs[0].mi.dx = MulDiv(x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
-    inputs[0].mi.dy = MulDiv(y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(3, inputs, sizeof(INPUT));
+    buttons[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    buttons[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, buttons, sizeof(INPUT));
 }
 
-// Brings another program's window to the front so that typed keys reach it.
+// Brings another program's window to the front so that typed keys reach it: it is the
+// foreground window and its thread has made it active.
 inline bool BringToFront(HWND window) {
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
     return WaitFor([&] {
         SetForegroundWindow(window);
-        return GetForegroundWindow() == window;
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(thread, &info);
+        return GetForegroundWindow() == window && info.hwndActive == window &&
+               info.hwndFocus != nullptr;
     });
 }
 

@@ -1,0 +1,184 @@
+// The real kelvor.exe starting: its states with and without a user name, its keys, its show
+// states, and the ways a start ends early (an empty mailbox, a failed sign-on, a missing
+// configuration file, a MAPI control that is not registered).
+
+#include "app/win32/layout.h"
+#include "support/e2e_export.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace kelvor::testing_support {
+namespace {
+
+using namespace win32;
+
+const std::string ThreeMessages = MailboxJson({{"First", "Ann", "One\nline", {"a.txt", "b"}},
+                                               {"Second", "Bob", "Two", {}},
+                                               {"Third", "Cy", "Three", {}}});
+
+bool HasStyle(HWND window, LONG_PTR style) {
+    return (GetWindowLongPtrW(window, GWL_STYLE) & style) == style;
+}
+
+TEST(Startup, WithoutUserNameTheFieldHasTheFocusAndConvertWaits) {
+    KelvorRun run(ThreeMessages);
+    run.Start();
+    const KelvorWindow window(run.MainWindow());
+    ASSERT_TRUE(window.Handle());
+    EXPECT_EQ(RemoteListItems(window.Control(ListBox1Id)),
+              (std::vector<std::wstring>{L"First", L"Second", L"Third"}));
+    EXPECT_EQ(window.SelectedSubject(), LB_ERR);
+    EXPECT_EQ(window.MemoText(), "One\r\nline");
+    EXPECT_EQ(window.AttachmentList().size(), 2u);
+    EXPECT_EQ(window.Focus(), window.Control(Edit1Id));
+    EXPECT_FALSE(window.ConvertEnabled());
+
+    // Tab skips the disabled Convert button; Alt+C does nothing yet.
+    ASSERT_TRUE(BringToFront(window.Handle()));
+    PressAltKey('C');
+    for (const ControlId next : {ListBox1Id, BitBtn2Id, Edit1Id}) {
+        PressKey(VK_TAB);
+        EXPECT_TRUE(WaitFor([&] { return window.Focus() == window.Control(next); })) << next;
+    }
+    EXPECT_EQ(run.Folder().Listing("API_IN"), "");
+
+    // A name typed switches Convert on; Alt+C runs it.
+    TypeText(L"Zoe");
+    EXPECT_TRUE(WaitFor([&] { return window.ConvertEnabled(); }));
+    PressAltKey('C');
+    EXPECT_TRUE(WaitFor([&] { return run.Folder().Listing("API_IN") == "1.API 2.API 3.API"; }));
+    EXPECT_EQ(window.Focus(), window.Control(Edit1Id));
+    PostMessageW(window.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(run.Process().WaitForExit(), 0u);
+}
+
+TEST(Startup, WithUserNameConvertHasTheFocusAndOneEnterRunsIt) {
+    KelvorRun run(ThreeMessages);
+    run.Start(L"\"Zoe Example\" second-argument");
+    const KelvorWindow window(run.MainWindow());
+    ASSERT_TRUE(window.Handle());
+    EXPECT_EQ(RemoteText(window.Control(Edit1Id)), L"Zoe Example");
+    EXPECT_TRUE(HasStyle(window.Control(Edit1Id), ES_READONLY));
+    EXPECT_FALSE(HasStyle(window.Control(Edit1Id), WS_TABSTOP));
+    EXPECT_TRUE(window.ConvertEnabled());
+    EXPECT_EQ(window.Focus(), window.Control(BitBtn1Id));
+
+    ASSERT_TRUE(BringToFront(window.Handle()));
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitFor([&] { return run.Folder().Listing("API_IN") == "1.API 2.API 3.API"; }));
+    run.Process().WaitResponsive(window.Handle());
+    EXPECT_NE(FileBytes(run.Folder().ApiIn("3.API")).find("TO= kelvor.mail.Zoe Example;"),
+              std::string::npos);
+    EXPECT_EQ(window.SelectedSubject(), 2);
+    PostMessageW(window.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(run.Process().WaitForExit(), 0u);
+}
+
+TEST(Startup, AnEmptyMailboxEndsWithoutDialog) {
+    KelvorRun run(MailboxJson({}));
+    run.Start();
+    // Nothing waits for the user: the program ends by itself.
+    EXPECT_EQ(run.Process().WaitForExit(), 0u);
+    EXPECT_EQ(run.CountInLog("SignOff"), 1);
+    EXPECT_FALSE(run.Logged("get MsgSubject"));
+}
+
+TEST(Startup, AFailedSignOnShowsTheErrorDialogAndEnds) {
+    KelvorRun run(MailboxJson(
+        {{"Hello", "Ann", "Text", {}}},
+        R"([{"op": "SignOn", "hresult": "0x80004005", "description": "No profile."}])"));
+    run.Start();
+    const ProgramBox box(run.Process(), L"Error");
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box.Text(), L"Unable to establish MAPI session.");
+    ASSERT_TRUE(box.PressOk());
+    EXPECT_EQ(run.Process().WaitForExit(), 0u);
+    EXPECT_EQ(run.CountInLog("SignOff"), 0);
+}
+
+TEST(Startup, AMissingConfigurationFileShowsTheErrorDialogAndEnds) {
+    KelvorRun run(ThreeMessages);
+    std::filesystem::remove(std::filesystem::path(run.Folder().Root()) / "kelvor.prm");
+    run.Start();
+    const ProgramBox box(run.Process(), L"Error");
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box.Text(), L"No configuration file found.");
+    ASSERT_TRUE(box.PressOk());
+    EXPECT_EQ(run.Process().WaitForExit(), 0u);
+    EXPECT_EQ(run.CountInLog("SignOff"), 1);
+}
+
+// Takes the stand-in's classes out of the registry for as long as it lives.
+class UnregisteredStandin {
+public:
+    UnregisteredStandin()
+        : module_(LoadLibraryW(std::filesystem::path(NativePath(KELVOR_STANDIN_DLL)).c_str())) {
+        if (!module_ || Call("DllUnregisterServer") != S_OK)
+            throw std::runtime_error("cannot unregister the stand-in");
+    }
+    ~UnregisteredStandin() {
+        Call("DllRegisterServer");
+        FreeLibrary(module_);
+    }
+
+private:
+    HRESULT Call(const char* name) const {
+        const auto entry = reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(module_, name));
+        return entry ? entry() : E_NOTIMPL;
+    }
+    HMODULE module_;
+};
+
+TEST(Startup, AnUnregisteredControlEndsWithTheApplicationErrorAndExitCode1) {
+    KelvorRun run(ThreeMessages);
+    const UnregisteredStandin unregistered;
+    run.Start();
+    const ProgramBox box(run.Process(), L"Application Error");
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box.Text(), L"EOleSysError: OLE error 80040154");
+    EXPECT_FALSE(run.Process().FindWindowByCaption(L"KELVOR", nullptr, 0ms));
+    ASSERT_TRUE(box.PressOk());
+    EXPECT_EQ(run.Process().WaitForExit(), 1u);
+    EXPECT_TRUE(run.Log().empty());
+}
+
+TEST(ShowState, AMaximizedStartShowsTheWindowMaximized) {
+    KelvorRun run(ThreeMessages);
+    run.Start(L"", SW_SHOWMAXIMIZED);
+    const HWND window = run.MainWindow();
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(IsZoomed(window));
+    // The task-bar button's window stays out of sight.
+    RECT button{};
+    GetWindowRect(run.Process().FindWindowByCaption(L"Kelvor"), &button);
+    EXPECT_EQ(button.right - button.left, 0);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(run.Process().WaitForExit(), 0u);
+}
+
+TEST(ShowState, AMinimizedStartWaitsOnTheTaskBarButton) {
+    KelvorRun run(ThreeMessages);
+    run.Start(L"", SW_SHOWMINNOACTIVE);
+    const HWND button = run.Process().FindWindowByCaption(L"Kelvor");
+    ASSERT_TRUE(button);
+    // The start-up runs all the same.
+    EXPECT_TRUE(WaitFor([&] { return run.Logged("get MsgNoteText"); }));
+    run.Process().WaitResponsive(button);
+    EXPECT_TRUE(IsIconic(button));
+    const HWND window = run.Process().FindAnyWindow(L"KELVOR");
+    ASSERT_TRUE(window);
+    EXPECT_FALSE(IsWindowVisible(window));
+
+    PostMessageW(button, WM_SYSCOMMAND, SC_RESTORE, 0);
+    const HWND restored = run.Process().FindWindowByCaption(L"KELVOR");
+    ASSERT_TRUE(restored);
+    EXPECT_FALSE(IsIconic(restored));
+    EXPECT_FALSE(IsIconic(button));
+    PostMessageW(restored, WM_CLOSE, 0, 0);
+    EXPECT_EQ(run.Process().WaitForExit(), 0u);
+}
+
+} // namespace
+} // namespace kelvor::testing_support
