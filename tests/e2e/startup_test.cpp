@@ -125,7 +125,9 @@ public:
 
 private:
     HRESULT Call(const char* name) const {
-        const auto entry = reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(module_, name));
+        // Through a plain function pointer: the exports are HRESULT functions, not FARPROCs.
+        const auto entry = reinterpret_cast<HRESULT(WINAPI*)()>(
+            reinterpret_cast<void (*)()>(GetProcAddress(module_, name)));
         return entry ? entry() : E_NOTIMPL;
     }
     HMODULE module_;
