@@ -16,7 +16,7 @@ namespace kelvor::win32 {
 // The task-bar button's text and the general error display's caption.
 inline constexpr wchar_t ApplicationTitle[] = L"Kelvor";
 
-class Application {
+class Application final {
 public:
     Application();
     ~Application();

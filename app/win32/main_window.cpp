@@ -71,7 +71,8 @@ MainWindow::MainWindow(Application& application, MailboxSource& mailbox, Process
       form_(FormControls{edit1_, bitBtn1_, listBox1_, memo1_, listBox2_}, *this, mailbox),
       convertGlyph_(ConvertGlyph), exitGlyph_(ExitGlyph) {
     CreateFonts();
-    RegisterObjectClass<MainWindow>(ClassName, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    RegisterObjectClass<MainWindow>(
+        ClassName, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
     CreateWindowExW(0, ClassName, WindowCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                     WindowBounds.left, WindowBounds.top, WindowBounds.right - WindowBounds.left,
                     WindowBounds.bottom - WindowBounds.top, application.Window(), nullptr,
