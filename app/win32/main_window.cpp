@@ -173,10 +173,34 @@ void MainWindow::BatchProgress(int done, int total) {
     taskbar_->Show(done, total);
 }
 
+namespace {
+
+// Lists filled item by item repaint and rescale their scroll bar once, not once per item: a
+// mailbox of thousands of subjects would otherwise take minutes to list.
+class RedrawSuspended {
+public:
+    explicit RedrawSuspended(HWND control) : control_(control) {
+        SendMessageW(control_, WM_SETREDRAW, FALSE, 0);
+    }
+    ~RedrawSuspended() {
+        SendMessageW(control_, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(control_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
+    }
+    RedrawSuspended(const RedrawSuspended&) = delete;
+    RedrawSuspended& operator=(const RedrawSuspended&) = delete;
+
+private:
+    HWND control_;
+};
+
+} // namespace
+
 void MainWindow::RunStartup() {
     if (started_)
         return;
     started_ = true;
+    const RedrawSuspended subjects(Control(ListBox1Id));
+    const RedrawSuspended attachments(Control(ListBox2Id));
     Guarded([this] { form_.FormActivate(); });
 }
 
