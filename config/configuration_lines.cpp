@@ -1,5 +1,7 @@
 #include "config/configuration_lines.h"
 
+#include "platform/text_scan.h"
+
 namespace kelvor {
 
 namespace {
@@ -18,7 +20,7 @@ void ConfigurationLines::Feed(std::string_view bytes) {
     }
     while (!done_ && i < bytes.size()) {
         // Take the run of ordinary bytes in one piece: lines may be megabytes long.
-        const std::size_t stop = bytes.find_first_of(std::string_view("\r\x1a", 2), i);
+        const std::size_t stop = FindEither(bytes, i, CR, EndOfData);
         const std::size_t end = stop == std::string_view::npos ? bytes.size() : stop;
         lines_[current_].append(bytes.substr(i, end - i));
         i = end;

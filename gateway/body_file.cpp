@@ -1,6 +1,7 @@
 #include "gateway/body_file.h"
 
 #include "platform/files.h"
+#include "platform/text_scan.h"
 
 namespace kelvor {
 
@@ -10,7 +11,7 @@ std::string NormalizeLineEnds(std::string_view text) {
     out.reserve(text.size() + text.size() / 32);
     std::size_t i = 0;
     while (i < text.size()) {
-        const std::size_t stop = text.find_first_of("\r\n", i);
+        const std::size_t stop = FindEither(text, i, '\r', '\n');
         const std::size_t end = stop == std::string_view::npos ? text.size() : stop;
         out.append(text.substr(i, end - i));
         if (end == text.size()) {
