@@ -112,7 +112,7 @@ TEST(ExportFailures, AFailingPropertyOrCopyEndsTheExportAndConvertButNotTheProgr
         {"op": "get AttachmentCount", "message": 0, "call": 3,
          "hresult": "0x80004005", "description": "Attachment table unavailable"},
         {"op": "get MsgSubject", "message": 1, "call": 2, "hresult": "0x8004ABCD", "via": "status"},
-        {"op": "get MsgNoteText", "message": 2, "hresult": "0x80004005",
+        {"op": "get MsgNoteText", "message": 2, "call": 1, "hresult": "0x80004005",
          "description": "Message text unavailable..."},
         {"op": "get AttachmentName", "message": 4, "hresult": "0x80004005",
          "description": "Name lost!"},
@@ -172,6 +172,20 @@ TEST(ExportFailures, AFailingPropertyOrCopyEndsTheExportAndConvertButNotTheProgr
     gateway.Export(7, messages[0], "jsmith");
     gateway.ExpectOnDisk(run.Folder());
     EXPECT_EQ(run.CountInLog("FAIL get MsgSubject 0x8004ABCD"), 1);
+
+    // Convert once more: the attachment that cannot be copied ends the batch at message 3.
+    PressAltKey('C');
+    {
+        const ProgramBox box(run.Process(), L"Kelvor");
+        ASSERT_TRUE(box);
+        EXPECT_NE(Ansi(box.Text()).find(" to " + run.Folder().Gateway() + "\\ATT_IN\\11.1: "),
+                  std::string::npos);
+        ASSERT_TRUE(box.PressOk());
+    }
+    for (int i = 0; i < 3; ++i)
+        gateway.Export(8 + i, messages[static_cast<std::size_t>(i)], "jsmith");
+    gateway.Partial(11, messages[3], 1);
+    gateway.ExpectOnDisk(run.Folder());
 
     window.ClickControl(BitBtn2Id);
     EXPECT_EQ(run.Process().WaitForExit(), 0u);
