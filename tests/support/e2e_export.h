@@ -5,7 +5,6 @@
 // on subjects, typing, the message boxes the program shows).
 
 #include "app/win32/layout.h"
-#include "support/temp_dir.h"
 #include "support/win32_kelvor_run.h"
 #include "support/win32_process.h"
 
@@ -21,6 +20,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kelvor::testing_support {
@@ -153,14 +153,6 @@ inline std::string Ansi(std::wstring_view wide) {
     std::string text(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
                         nullptr, nullptr);
-    return text;
-}
-
-inline std::wstring Wide(std::string_view ansi, UINT codePage) {
-    const int size =
-        MultiByteToWideChar(codePage, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-    std::wstring text(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(codePage, 0, ansi.data(), static_cast<int>(ansi.size()), text.data(), size);
     return text;
 }
 
