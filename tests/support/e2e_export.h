@@ -156,28 +156,6 @@ inline std::string Ansi(std::wstring_view wide) {
     return text;
 }
 
-// A left click at a point of the screen. The pointer is there before the button goes down, and
-// each event carries the point, so that no motion the display reports in between can move it.
-inline void ClickAt(POINT point) {
-    INPUT inputs[3]{};
-    const DWORD flags[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
-    for (int i = 0; i < 3; ++i) {
-        inputs[i].type = INPUT_MOUSE;
-        inputs[i].mi.dx = MulDiv(point.x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
-        inputs[i].mi.dy = MulDiv(point.y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
-        inputs[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags[i];
-    }
-    SendInput(1, inputs, sizeof(INPUT));
-    WaitFor(
-        [&] {
-            POINT now{};
-            GetCursorPos(&now);
-            return now.x == point.x && now.y == point.y;
-        },
-        2s);
-    SendInput(2, inputs + 1, sizeof(INPUT));
-}
-
 // Types text into the focused control of the foreground window, character by character.
 inline void TypeText(std::wstring_view text) {
     std::vector<INPUT> inputs;

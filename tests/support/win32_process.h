@@ -166,29 +166,33 @@ inline void PressAltKey(WORD key) {
     SendKeys({{VK_MENU, true}, {key, true}, {key, false}, {VK_MENU, false}});
 }
 
-// A left click in the middle of a window: the pointer goes there first, and the buttons
-// follow once it has arrived.
+// A left click at a point of the screen. The pointer is there before the button goes down, and
+// each event carries the point, so that no motion the display reports in between can move it.
+inline void ClickAt(POINT point) {
+    INPUT inputs[3]{};
+    const DWORD flags[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (int i = 0; i < 3; ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi.dx = MulDiv(point.x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
+        inputs[i].mi.dy = MulDiv(point.y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
+        inputs[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags[i];
+    }
+    SendInput(1, inputs, sizeof(INPUT));
+    WaitFor(
+        [&] {
+            POINT now{};
+            GetCursorPos(&now);
+            return now.x == point.x && now.y == point.y;
+        },
+        2s);
+    SendInput(2, inputs + 1, sizeof(INPUT));
+}
+
+// A left click in the middle of a window.
 inline void ClickWindow(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);
-    const POINT target{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-    INPUT move{};
-    move.type = INPUT_MOUSE;
-    move.mi.dx = MulDiv(target.x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
-    move.mi.dy = MulDiv(target.y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
-    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &move, sizeof(INPUT));
-    WaitFor([&] {
-        POINT at{};
-        GetCursorPos(&at);
-        return at.x == target.x && at.y == target.y;
-    });
-    INPUT buttons[2]{};
-    for (auto& input : buttons)
-        input.type = INPUT_MOUSE;
-    buttons[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    buttons[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, buttons, sizeof(INPUT));
+    ClickAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
 }
 
 // Brings another program's window to the front so that typed keys reach it: it is the
