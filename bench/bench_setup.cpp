@@ -9,6 +9,8 @@ namespace kelvor::bench {
 
 namespace {
 
+constexpr const char* AttachmentNames[] = {"report.pdf", "notes"};
+
 std::string Narrow(const std::wstring& text) {
     std::string out;
     for (wchar_t c : text)
@@ -26,30 +28,52 @@ std::string JsonString(const std::wstring& text) {
     return out + "\"";
 }
 
-void RecreateFolder(const std::wstring& folder) {
-    const std::wstring command = L"cmd /c rmdir /s /q \"" + folder + L"\" 2>nul";
-    _wsystem(command.c_str());
-    CreateDirectoryW(folder.c_str(), nullptr);
+// The lines of every message's text; line i ends in CR LF, LF or CR by i modulo 3.
+std::vector<std::string> TextLines(std::size_t bytes) {
+    std::vector<std::string> lines;
+    std::size_t size = 0;
+    while (size < bytes) {
+        lines.push_back("Line " + std::to_string(lines.size()) + " of the message text.");
+        size += lines.back().size() + 2;
+    }
+    return lines;
+}
+
+bool HasAttachments(const MailboxShape& shape, int i) {
+    return !shape.attachments.empty() && i % shape.attachmentEvery == 0;
 }
 
 } // namespace
 
+GeneratedMessage Generated(const MailboxShape& shape, int i) {
+    GeneratedMessage message{
+        "Message " + std::to_string(i) + " of the benchmark", "Ann Example", {}, {}};
+    for (const std::string& line : TextLines(shape.textBytes))
+        message.body += line + "\r\n";
+    if (HasAttachments(shape, i))
+        for (std::size_t k = 0; k < shape.attachments.size(); ++k)
+            message.attachmentNames.push_back(AttachmentNames[k % 2]);
+    return message;
+}
+
 void UseGeneratedMailbox(const std::wstring& jsonPath, const MailboxShape& shape) {
     std::ofstream json(Narrow(jsonPath), std::ios::binary);
     std::string text;
-    for (int line = 0; text.size() < shape.textBytes; ++line)
-        text += "Line " + std::to_string(line) + " of the message text." +
-                (line % 3 == 0   ? "\\r\\n"
-                 : line % 3 == 1 ? "\\n"
-                                 : "\\r");
+    const std::vector<std::string> lines = TextLines(shape.textBytes);
+    for (std::size_t line = 0; line < lines.size(); ++line)
+        text += lines[line] + (line % 3 == 0 ? "\\r\\n" : line % 3 == 1 ? "\\n" : "\\r");
     json << "{\"messages\":[";
     for (int i = 0; i < shape.messages; ++i) {
-        json << (i ? ",\n" : "\n") << "{\"subject\":\"Message " << i
-             << " of the benchmark\",\"sender\":\"Ann Example\",\"text\":\"" << text << "\"";
-        if (!shape.attachment0.empty())
-            json << ",\"attachments\":[{\"name\":\"report.pdf\",\"path\":"
-                 << JsonString(shape.attachment0)
-                 << "},{\"name\":\"notes\",\"path\":" << JsonString(shape.attachment1) << "}]";
+        const GeneratedMessage message = Generated(shape, i);
+        json << (i ? ",\n" : "\n") << "{\"subject\":\"" << message.subject << "\",\"sender\":\""
+             << message.sender << "\",\"text\":\"" << text << "\"";
+        if (HasAttachments(shape, i)) {
+            json << ",\"attachments\":[";
+            for (std::size_t k = 0; k < shape.attachments.size(); ++k)
+                json << (k ? "," : "") << "{\"name\":\"" << message.attachmentNames[k]
+                     << "\",\"path\":" << JsonString(shape.attachments[k]) << "}";
+            json << "]";
+        }
         json << "}";
     }
     json << "]}\n";
@@ -62,6 +86,12 @@ void WriteDataFile(const std::wstring& path, std::size_t size) {
     std::ofstream out(Narrow(path), std::ios::binary);
     for (std::size_t i = 0; i < size; ++i)
         out.put(static_cast<char>(i * 31 + 7));
+}
+
+void RecreateFolder(const std::wstring& folder) {
+    const std::wstring command = L"cmd /c rmdir /s /q \"" + folder + L"\" 2>nul";
+    _wsystem(command.c_str());
+    CreateDirectoryW(folder.c_str(), nullptr);
 }
 
 std::wstring PrepareProgram(const std::wstring& kelvorExe, const std::wstring& folder) {

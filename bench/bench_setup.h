@@ -6,16 +6,27 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace kelvor::bench {
 
 struct MailboxShape {
     int messages = 0;
     std::size_t textBytes = 0;
-    // Attachments of every message, by path (empty: none).
-    std::wstring attachment0;
-    std::wstring attachment1;
+    // The files attached, in this order, to every `attachmentEvery`-th message (0, k, 2k ...).
+    std::vector<std::wstring> attachments;
+    int attachmentEvery = 1;
 };
+
+// Message i of a generated mailbox, as the program writes it: its subject, its sender, and its
+// text with CR LF line ends (the mailbox gives it mixed line ends).
+struct GeneratedMessage {
+    std::string subject;
+    std::string sender;
+    std::string body;
+    std::vector<std::string> attachmentNames;
+};
+GeneratedMessage Generated(const MailboxShape& shape, int i);
 
 // Writes the JSON mailbox and points the stand-in at it for every process started afterwards.
 void UseGeneratedMailbox(const std::wstring& jsonPath, const MailboxShape& shape);
@@ -26,6 +37,9 @@ void WriteDataFile(const std::wstring& path, std::size_t size);
 // Copies kelvor.exe into the folder and writes a kelvor.prm beside it whose gateway tree is
 // folder\gateway\ with empty API_IN and ATT_IN. Returns the copy's path.
 std::wstring PrepareProgram(const std::wstring& kelvorExe, const std::wstring& folder);
+
+// A fresh, empty folder.
+void RecreateFolder(const std::wstring& folder);
 
 double SecondsSince(LARGE_INTEGER start);
 LARGE_INTEGER Now();

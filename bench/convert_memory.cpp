@@ -58,8 +58,9 @@ int wmain(int argc, wchar_t** argv) {
         const std::wstring kelvor = bench::PrepareProgram(argv[1], folder);
         bench::WriteDataFile(folder + L"\\a0.bin", 65536);
         bench::WriteDataFile(folder + L"\\a1.bin", 65536);
-        bench::UseGeneratedMailbox(folder + L"\\mailbox.json",
-                                   {Messages, 4096, folder + L"\\a0.bin", folder + L"\\a1.bin"});
+        bench::UseGeneratedMailbox(
+            folder + L"\\mailbox.json",
+            {Messages, 4096, {folder + L"\\a0.bin", folder + L"\\a1.bin"}, 1});
 
         driver::Process process(kelvor, L"bench");
         HWND window = nullptr;

@@ -57,7 +57,7 @@ int wmain(int argc, wchar_t** argv) {
     try {
         const std::wstring folder = argv[3];
         const std::wstring kelvor = bench::PrepareProgram(argv[1], folder);
-        bench::UseGeneratedMailbox(folder + L"\\mailbox.json", {Messages, 200, {}, {}});
+        bench::UseGeneratedMailbox(folder + L"\\mailbox.json", {Messages, 200, {}, 1});
         double window = 1e9;
         double lister = 1e9;
         for (int round = 1; round <= Rounds; ++round) {

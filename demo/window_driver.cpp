@@ -94,6 +94,28 @@ std::wstring ListItem(HWND list, int index) {
     return item;
 }
 
+bool BringToFront(HWND window) {
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    return WaitFor(
+        [&] {
+            SetForegroundWindow(window);
+            GUITHREADINFO info{};
+            info.cbSize = sizeof info;
+            GetGUIThreadInfo(thread, &info);
+            return GetForegroundWindow() == window && info.hwndActive == window &&
+                   info.hwndFocus != nullptr;
+        },
+        20000);
+}
+
+void SendKey(WORD key, bool down) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof input);
+}
+
 Process::Process(const std::wstring& program, const std::wstring& arguments, bool quiet) {
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     STARTUPINFOW startup{};

@@ -24,6 +24,13 @@ int ListCount(HWND list);
 
 std::wstring ListItem(HWND list, int index);
 
+// Makes the window the foreground window, active and with a focused control, so that keys sent
+// through the system's input queue reach it.
+bool BringToFront(HWND window);
+
+// A key going down (again, when it is held) or up, through the system's input queue.
+void SendKey(WORD key, bool down);
+
 // Polls the condition every few milliseconds until it holds or the time is up.
 template <typename Condition> bool WaitFor(Condition condition, DWORD milliseconds) {
     const ULONGLONG end = GetTickCount64() + milliseconds;
