@@ -4,7 +4,9 @@ namespace kelvor {
 
 namespace {
 
-bool IsSeparator(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+bool IsSeparator(char c) {
+    return static_cast<unsigned char>(c) <= 0x20;
+}
 
 } // namespace
 

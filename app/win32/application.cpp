@@ -11,6 +11,14 @@ namespace {
 
 constexpr wchar_t ClassName[] = L"KelvorApplication";
 
+// Longer than a key's repeat interval: a held key does not count as a pause.
+constexpr ULONGLONG IdleDelayMs = 100;
+
+bool IsInput(UINT message) {
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+           (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST);
+}
+
 } // namespace
 
 Application::Application() : icon_(CreateArtIcon(CogIcon)) {
@@ -70,18 +78,49 @@ void Application::EndSession() {
     Terminate();
 }
 
+void Application::SetIdleWork(std::function<bool()> pending, std::function<void()> run) {
+    idlePending_ = std::move(pending);
+    idleRun_ = std::move(run);
+}
+
 int Application::Run() {
     MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+    for (;;) {
+        RunIdleWorkWhenDue();
+        if (GetMessageW(&message, nullptr, 0, 0) <= 0)
+            return 0;
         ProcessMessage(message);
-    return 0;
+    }
 }
 
 void Application::ProcessMessage(MSG& message) {
+    if (IsInput(message.message))
+        lastInput_ = GetTickCount64();
     if (preTranslate_ && preTranslate_(message))
         return;
     TranslateMessage(&message);
     DispatchMessageW(&message);
+}
+
+void Application::RunIdleWorkWhenDue() {
+    if (!idlePending_ || !idlePending_())
+        return;
+    const auto queued = [] { return HIWORD(GetQueueStatus(QS_ALLINPUT)); };
+    // More input first: it may change what the work is to show.
+    if (queued() & QS_INPUT)
+        return;
+    if (!(queued() & QS_SENDMESSAGE)) {
+        if (queued())
+            return;
+        const ULONGLONG now = GetTickCount64();
+        const ULONGLONG due = lastInput_ + IdleDelayMs;
+        if (now < due &&
+            MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(due - now), QS_ALLINPUT,
+                                        MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT &&
+            (queued() & (QS_INPUT | QS_SENDMESSAGE)) != QS_SENDMESSAGE)
+            return;
+    }
+    idleRun_();
 }
 
 void Application::ShowGeneralError(std::string_view message) noexcept {

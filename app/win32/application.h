@@ -43,10 +43,18 @@ public:
     void EndSession();
     bool SessionEnding() const { return sessionEnding_; }
 
+    // Work that waits for the user to pause: the loop runs it while it is pending, once no
+    // input has come for a moment, or at once when another thread or program sends a message,
+    // which may look at the window.
+    void SetIdleWork(std::function<bool()> pending, std::function<void()> run);
+
     // The message loop; returns the exit code once the quit request is taken.
     int Run();
     // One queued message: the main window's look first, then translation and dispatch.
     void ProcessMessage(MSG& message);
+    // Runs the idle work when it is pending and due, waiting for it as long as nothing else
+    // is to be handled.
+    void RunIdleWorkWhenDue();
 
     // The general error display: `message` (8-bit text) in a message box of the application.
     // Skipped while a quit is pending. Never throws.
@@ -61,6 +69,9 @@ private:
     HWND window_ = nullptr;
     HWND main_ = nullptr;
     std::function<bool(const MSG&)> preTranslate_;
+    std::function<bool()> idlePending_;
+    std::function<void()> idleRun_;
+    ULONGLONG lastInput_ = 0;
     bool mainHidden_ = false;
     bool terminated_ = false;
     bool sessionEnding_ = false;

@@ -5,32 +5,67 @@
 #include "platform/error.h"
 
 #include <cwchar>
+#include <utility>
 
 namespace kelvor::win32 {
 
+namespace {
+
+void AddItem(HWND list, const std::wstring& item) {
+    if (SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str())) < 0)
+        throw Error("Unable to insert a line");
+}
+
+} // namespace
+
 void ListControl::Clear() {
+    if (held_) {
+        items_.emplace();
+        selection_ = -1;
+        return;
+    }
     SendMessageW(control_, LB_RESETCONTENT, 0, 0);
 }
 
 void ListControl::Add(const std::string& item) {
-    const std::wstring text = FromAnsi(item);
-    const LRESULT added =
-        SendMessageW(control_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    if (added < 0)
-        throw Error("Unable to insert a line");
+    if (items_)
+        items_->push_back(FromAnsi(item));
+    else
+        AddItem(control_, FromAnsi(item));
 }
 
 int ListControl::Count() const {
+    if (items_)
+        return static_cast<int>(items_->size());
     return static_cast<int>(SendMessageW(control_, LB_GETCOUNT, 0, 0));
 }
 
 int ListControl::ItemIndex() const {
+    if (selection_)
+        return *selection_;
     const LRESULT index = SendMessageW(control_, LB_GETCURSEL, 0, 0);
     return index == LB_ERR ? -1 : static_cast<int>(index);
 }
 
 void ListControl::SetItemIndex(int index) {
+    if (held_) {
+        // The control selects nothing for an index it does not have.
+        selection_ = index >= 0 && index < Count() ? index : -1;
+        return;
+    }
     SendMessageW(control_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void ListControl::Refresh() {
+    const auto items = std::exchange(items_, std::nullopt);
+    const auto selection = std::exchange(selection_, std::nullopt);
+    if (items) {
+        SendMessageW(control_, LB_RESETCONTENT, 0, 0);
+        for (const std::wstring& item : *items)
+            AddItem(control_, item);
+    }
+    if (selection)
+        SendMessageW(control_, LB_SETCURSEL, static_cast<WPARAM>(*selection), 0);
 }
 
 void MemoControl::Attach(HWND control) {
@@ -40,19 +75,36 @@ void MemoControl::Attach(HWND control) {
 }
 
 void MemoControl::Clear() {
-    SetWindowTextW(control_, L"");
+    if (held_)
+        text_.emplace();
+    else
+        SetWindowTextW(control_, L"");
 }
 
 void MemoControl::SetText(const std::string& text) {
     std::wstring wide = FromAnsi(text);
     wide.resize(std::wcslen(wide.c_str()));
-    if (!SetWindowTextW(control_, wide.c_str()) ||
-        static_cast<std::size_t>(GetWindowTextLengthW(control_)) != wide.size())
+    if (wide.size() > static_cast<std::size_t>(SendMessageW(control_, EM_GETLIMITTEXT, 0, 0)))
         throw Error("Text exceeds memo capacity");
+    if (held_)
+        text_ = std::move(wide);
+    else
+        Show(wide);
 }
 
 std::string MemoControl::Text() const {
-    return ToAnsi(WindowText(control_));
+    return ToAnsi(text_ ? *text_ : WindowText(control_));
+}
+
+void MemoControl::Show(const std::wstring& text) {
+    if (!SetWindowTextW(control_, text.c_str()) ||
+        static_cast<std::size_t>(GetWindowTextLengthW(control_)) != text.size())
+        throw Error("Text exceeds memo capacity");
+}
+
+void MemoControl::Refresh() {
+    if (const auto text = std::exchange(text_, std::nullopt))
+        Show(*text);
 }
 
 std::string EditControl::Text() const {

@@ -8,7 +8,9 @@
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace kelvor::win32 {
 
@@ -21,6 +23,10 @@ protected:
     HWND control_ = nullptr;
 };
 
+// The views that exports fill can be held: their changes then wait in memory, where the views
+// read them back, and reach the control at the next Refresh. Laying out a text or a list costs
+// far more than the export that fills it.
+
 // A list box; selecting from the program (LB_SETCURSEL) sends no notification.
 class ListControl final : public ListView, public ControlView {
 public:
@@ -29,9 +35,20 @@ public:
     int Count() const override;
     int ItemIndex() const override;
     void SetItemIndex(int index) override;
+
+    void SetHeld(bool held) { held_ = held; }
+    bool Pending() const { return items_ || selection_; }
+    void Refresh();
+
+private:
+    bool held_ = false;
+    // Once a held Clear replaced them: the items the control is to show.
+    std::optional<std::vector<std::wstring>> items_;
+    std::optional<int> selection_;
 };
 
-// The read-only memo.
+// The read-only memo. Its capacity is the control's text limit, or less when the control
+// cannot take a text.
 class MemoControl final : public TextView, public ControlView {
 public:
     // Lifts the edit control's default limit on the text's length.
@@ -39,6 +56,16 @@ public:
     void Clear() override;
     void SetText(const std::string& text) override;
     std::string Text() const override;
+
+    void SetHeld(bool held) { held_ = held; }
+    bool Pending() const { return text_.has_value(); }
+    void Refresh();
+
+private:
+    void Show(const std::wstring& text);
+
+    bool held_ = false;
+    std::optional<std::wstring> text_;
 };
 
 // The user name field. Its change handler runs only when the text differs from the text it

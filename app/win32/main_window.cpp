@@ -6,12 +6,16 @@
 #include "app/win32/window_class.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 
 namespace kelvor::win32 {
 namespace {
 
 constexpr wchar_t ClassName[] = L"KelvorMainWindow";
+
+// A batch shows its progress a few times a second.
+constexpr std::chrono::milliseconds BatchRefreshGap(250);
 
 UniqueFont MakeFont(int height, int weight) {
     UniqueFont font(CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
@@ -68,6 +72,7 @@ bool IsMinimizing(int showCommand) {
 MainWindow::MainWindow(Application& application, MailboxSource& mailbox, ProcessInfo process)
     : application_(application), process_(std::move(process)),
       edit1_([this] { Guarded([this] { form_.Edit1Change(); }); }),
+      views_(listBox1_, memo1_, listBox2_),
       form_(FormControls{edit1_, bitBtn1_, listBox1_, memo1_, listBox2_}, *this, mailbox),
       convertGlyph_(ConvertGlyph), exitGlyph_(ExitGlyph) {
     CreateFonts();
@@ -94,9 +99,12 @@ MainWindow::MainWindow(Application& application, MailboxSource& mailbox, Process
     }
     application.SetMainWindow(window_,
                               [this](const MSG& message) { return keys_->PreTranslate(message); });
+    application.SetIdleWork([this] { return views_.Pending(); },
+                            [this] { Guarded([this] { views_.Release(); }); });
 }
 
 MainWindow::~MainWindow() {
+    application_.SetIdleWork({}, {});
     application_.SetMainWindow(nullptr, {});
     DestroyWindow(window_);
 }
@@ -156,6 +164,7 @@ void MainWindow::Show(int showCommand) {
 void MainWindow::ShowErrorDialog(const std::string& text) {
     if (application_.Terminated())
         return;
+    ReleaseViews();
     win32::ShowErrorDialog(window_, FromAnsi(text));
 }
 
@@ -168,6 +177,7 @@ void MainWindow::Close() {
 }
 
 void MainWindow::BatchProgress(int done, int total) {
+    views_.RefreshIfDue(BatchRefreshGap);
     // Paints what is pending and nothing else: no input is taken during a batch.
     RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     taskbar_->Show(done, total);
@@ -235,7 +245,11 @@ void MainWindow::OnCommand(int id, int notification) {
         if (notification == BN_CLICKED) {
             {
                 const BusyCursor busy;
-                Guarded([this] { form_.BitBtn1Click(); });
+                Guarded([this] {
+                    views_.Hold();
+                    form_.BitBtn1Click();
+                    views_.Release();
+                });
             }
             taskbar_->Clear();
         }
@@ -247,7 +261,12 @@ void MainWindow::OnCommand(int id, int notification) {
     case ListBox1Id:
         if (notification == LBN_SELCHANGE) {
             const BusyCursor busy;
-            Guarded([this] { form_.ListBox1Click(); });
+            Guarded([this] {
+                views_.Hold();
+                form_.ListBox1Click();
+                // Otherwise the message loop shows the export once the user pauses.
+                views_.ReleaseIfDue();
+            });
         }
         break;
     default:
@@ -269,9 +288,19 @@ template <class Handler> void MainWindow::Guarded(Handler&& handler) noexcept {
     try {
         handler();
     } catch (const std::exception& error) {
+        ReleaseViews();
         application_.ShowGeneralError(error.what());
     } catch (...) {
+        ReleaseViews();
         application_.ShowGeneralError("Unknown error");
+    }
+}
+
+void MainWindow::ReleaseViews() noexcept {
+    try {
+        views_.Release();
+    } catch (...) {
+        // The error that is being shown comes first; the views show what they could take.
     }
 }
 

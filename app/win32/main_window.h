@@ -7,6 +7,7 @@
 #include "app/win32/application.h"
 #include "app/win32/content_scroller.h"
 #include "app/win32/controls.h"
+#include "app/win32/export_views.h"
 #include "app/win32/glyph_button.h"
 #include "app/win32/keyboard.h"
 #include "app/win32/layout.h"
@@ -58,6 +59,8 @@ private:
     bool OnColourStatic(HDC dc, HWND control, LRESULT& result);
     // Runs a handler of the form; an error that escapes it goes to the general error display.
     template <class Handler> void Guarded(Handler&& handler) noexcept;
+    // Before a dialog: the views show what the exports left in them.
+    void ReleaseViews() noexcept;
 
     Application& application_;
     ProcessInfo process_;
@@ -66,6 +69,7 @@ private:
     ListControl listBox1_;
     MemoControl memo1_;
     ListControl listBox2_;
+    ExportViews views_;
     TForm1 form_;
 
     Scaling scaling_;

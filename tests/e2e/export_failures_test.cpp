@@ -180,6 +180,10 @@ TEST(ExportFailures, AFailingPropertyOrCopyEndsTheExportAndConvertButNotTheProgr
         ASSERT_TRUE(box);
         EXPECT_NE(Ansi(box.Text()).find(" to " + run.Folder().Gateway() + "\\ATT_IN\\11.1: "),
                   std::string::npos);
+        // Behind the box, the views show where the batch ended.
+        EXPECT_EQ(window.SelectedSubject(), 3);
+        EXPECT_EQ(window.MemoText(), "Three");
+        EXPECT_EQ(window.AttachmentList().size(), 2u);
         ASSERT_TRUE(box.PressOk());
     }
     for (int i = 0; i < 3; ++i)

@@ -9,6 +9,8 @@
 
 #include <commctrl.h>
 
+#include <chrono>
+#include <filesystem>
 #include <string>
 
 namespace kelvor::testing_support {
@@ -66,6 +68,63 @@ TEST(MemoView, TextBeyondItsCapacityIsAnError) {
     }
 }
 
+std::wstring ControlText(HWND control) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// Held, the views read back what they were given, as the control would give it back, and the
+// controls get it at the refresh.
+TEST(HeldViews, KeepTheirChangesUntilTheRefresh) {
+    ShellHarness harness;
+    harness.Start();
+    const HWND memoWindow = harness.Control(Memo1Id);
+    const HWND subjects = harness.Control(ListBox1Id);
+    MemoControl memo;
+    memo.Attach(memoWindow);
+    ListControl list;
+    list.Attach(subjects);
+    memo.SetHeld(true);
+    list.SetHeld(true);
+
+    memo.Clear();
+    memo.SetText(std::string("caf\xE9\r\nzwei\0drei", 15));
+    list.SetItemIndex(2);
+    EXPECT_EQ(list.ItemIndex(), 2);
+    list.SetItemIndex(3);
+    EXPECT_EQ(list.ItemIndex(), -1) << "an index the list does not have selects nothing";
+    list.Clear();
+    list.Add("b\xE9ta");
+    list.SetItemIndex(0);
+    EXPECT_EQ(memo.Text(), "caf\xE9\r\nzwei");
+    EXPECT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.ItemIndex(), 0);
+    EXPECT_EQ(ControlText(memoWindow), L"Text one\r\nline two");
+    EXPECT_EQ(SendMessageW(subjects, LB_GETCOUNT, 0, 0), 3);
+
+    memo.Refresh();
+    list.Refresh();
+    EXPECT_FALSE(memo.Pending() || list.Pending());
+    EXPECT_EQ(ControlText(memoWindow), L"caf\u00E9\r\nzwei");
+    EXPECT_EQ(SendMessageW(subjects, LB_GETCOUNT, 0, 0), 1);
+    EXPECT_EQ(SendMessageW(subjects, LB_GETCURSEL, 0, 0), 0);
+
+    // The control's text limit is the capacity, held or not.
+    SendMessageW(memoWindow, EM_SETLIMITTEXT, 8, 0);
+    for (const bool held : {true, false}) {
+        memo.SetHeld(held);
+        memo.SetText("eight ok");
+        try {
+            memo.SetText("more than eight");
+            FAIL() << "no error, held " << held;
+        } catch (const Error& error) {
+            EXPECT_STREQ(error.what(), "Text exceeds memo capacity");
+        }
+    }
+}
+
 TEST(ListView, AddsInOrderAndSelectsWithoutNotifying) {
     ShellHarness harness;
     harness.Start();
@@ -103,6 +162,40 @@ TEST(BatchProgress, PaintsWhatIsPendingAndTakesNoInput) {
     EXPECT_EQ(GetWindowTextLengthW(edit), 0);
     harness.Pump();
     EXPECT_EQ(GetWindowTextLengthW(edit), 1);
+}
+
+// The memo is given a text a few times a second during a batch, not once a message, and shows
+// the last message's once the batch ends.
+LRESULT CALLBACK CountingSetText(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                 DWORD_PTR count) {
+    if (message == WM_SETTEXT)
+        ++*reinterpret_cast<int*>(count);
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+TEST(BatchProgress, TheControlsFollowTheBatchAFewTimesASecond) {
+    ShellHarness harness;
+    constexpr int Messages = 300;
+    harness.mailbox.messages.clear();
+    for (int i = 0; i < Messages; ++i) {
+        const std::string text = "Text of message " + std::to_string(i);
+        harness.mailbox.messages.push_back(
+            {u"Subject", u"Ann", std::u16string(text.begin(), text.end()), {}});
+    }
+    harness.Start("kelvor.exe Ann");
+    int setTexts = 0;
+    SetWindowSubclass(harness.Control(Memo1Id), CountingSetText, 1,
+                      reinterpret_cast<DWORD_PTR>(&setTexts));
+    const auto started = std::chrono::steady_clock::now();
+    SendMessageW(harness.Control(BitBtn1Id), BM_CLICK, 0, 0);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+    EXPECT_TRUE(std::filesystem::exists(harness.folder.ApiIn(std::to_string(Messages) + ".API")));
+    EXPECT_LE(setTexts, 2 + static_cast<int>(seconds * 4)) << "over " << seconds << " s";
+    EXPECT_EQ(ControlText(harness.Control(Memo1Id)), L"Text of message 299");
+    EXPECT_EQ(SendMessageW(harness.Control(ListBox1Id), LB_GETCURSEL, 0, 0), Messages - 1);
+    RemoveWindowSubclass(harness.Control(Memo1Id), CountingSetText, 1);
 }
 
 TEST(BatchProgress, TheBusyCursorShowsDuringConvertOnly) {
