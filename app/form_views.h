@@ -1,39 +1,29 @@
 #pragma once
 
+#include "gateway/export_views.h"
+
 #include <string>
-#include <vector>
 
 namespace kelvor {
 
-// The handful of window controls the form's logic drives. The Win32 shell implements them with
-// the real controls; the native tests with small in-memory ones. Texts are ANSI code page bytes.
+// The handful of window controls the main form drives. The Win32 shell implements them with the
+// real controls; the native tests with small in-memory ones. Texts are ANSI code page bytes.
 
-class ListView {
+class ListView : public LineList {
 public:
-    virtual ~ListView() = default;
-    virtual void Clear() = 0;
-    virtual void Add(const std::string& item) = 0;
     virtual int Count() const = 0;
     // -1 when nothing is selected.
     virtual int ItemIndex() const = 0;
-    // Selecting from the program never runs the list's click handler.
+    // Selecting from the program never runs the list's selection handler.
     virtual void SetItemIndex(int index) = 0;
-};
-
-class TextView {
-public:
-    virtual ~TextView() = default;
-    virtual void Clear() = 0;
-    // Throws Error("Text exceeds memo capacity") when the view cannot hold the text.
-    virtual void SetText(const std::string& text) = 0;
-    virtual std::string Text() const = 0;
 };
 
 class EditView {
 public:
     virtual ~EditView() = default;
     virtual std::string Text() const = 0;
-    // Runs the form's Edit1Change when, and only when, the text actually changes.
+    // Runs the form's OnUserNameChange when, and only when, the text actually changes; an error
+    // in it comes out of this call.
     virtual void SetText(const std::string& text) = 0;
     virtual void SetReadOnly(bool readOnly) = 0;
     virtual void SetTabStop(bool tabStop) = 0;
@@ -55,23 +45,23 @@ public:
     // The modal "Error" dialog; returns once the user dismissed it (at once while a quit is
     // pending).
     virtual void ShowErrorDialog(const std::string& text) = 0;
-    // Closes the main window: the shell runs TForm1::FormClose, then asks for the quit.
+    // Closes the main window: the shell runs MainForm::OnClose, then asks for the quit.
     virtual void Close() = 0;
     // Full path of the running executable, as the OS reports it for the program's own module.
     virtual std::string ExecutablePath() const = 0;
     // The process's whole command line, program name included, as 8-bit text.
     virtual std::string CommandLine() const = 0;
-    // Called between the exports of a batch, so a long Convert can repaint and show progress.
-    // It must not handle user input.
+    // Called between the exports of a batch, so a long Convert can show its progress. It must
+    // not handle user input.
     virtual void BatchProgress(int done, int total) { (void)done, (void)total; }
 };
 
-struct FormControls {
-    EditView& Edit1;
-    ButtonView& BitBtn1;
-    ListView& ListBox1;
-    TextView& Memo1;
-    ListView& ListBox2;
+struct MainFormControls {
+    EditView& userName;
+    ButtonView& convertButton;
+    ListView& subjectList;
+    MessageView& messageView;
+    LineList& attachmentList;
 };
 
 } // namespace kelvor

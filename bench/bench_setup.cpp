@@ -1,5 +1,8 @@
 #include "bench/bench_setup.h"
 
+#include "app/win32/layout.h"
+
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <stdexcept>
@@ -105,6 +108,28 @@ std::wstring PrepareProgram(const std::wstring& kelvorExe, const std::wstring& f
     std::ofstream prm(Narrow(folder + L"\\kelvor.prm"), std::ios::binary);
     prm << Narrow(folder) << "\\gateway\\\r\nACME\r\nMAIN\r\n";
     return copy;
+}
+
+RunningKelvor::RunningKelvor(const std::wstring& kelvorExe, const std::wstring& arguments,
+                             int messages)
+    : process_(kelvorExe, driver::CommandLineOf(kelvorExe, arguments)) {
+    constexpr auto Hour = std::chrono::hours(1);
+    window_ = process_.FindWindowByCaption(L"KELVOR", nullptr, Hour);
+    if (!window_)
+        throw std::runtime_error("the KELVOR window did not appear");
+    // Answered once the start-up has handed the window to its message loop.
+    process_.WaitResponsive(window_, Hour);
+    if (SendMessageW(Control(win32::SubjectListId), LB_GETCOUNT, 0, 0) != messages)
+        throw std::runtime_error("the subjects were not listed");
+}
+
+RunningKelvor::~RunningKelvor() {
+    PostMessageW(window_, WM_CLOSE, 0, 0);
+    try {
+        process_.WaitForExit(std::chrono::minutes(1));
+    } catch (const std::exception&) {
+        // Ended by force with the process object.
+    }
 }
 
 LARGE_INTEGER Now() {

@@ -3,6 +3,8 @@
 // Set-up shared by the benchmarks that run the real kelvor.exe under Wine: a generated mailbox
 // for the stand-in controls, and a copy of the program beside a kelvor.prm.
 
+#include "driver/child_process.h"
+
 #include <windows.h>
 
 #include <string>
@@ -40,6 +42,24 @@ std::wstring PrepareProgram(const std::wstring& kelvorExe, const std::wstring& f
 
 // A fresh, empty folder.
 void RecreateFolder(const std::wstring& folder);
+
+// kelvor.exe started with the arguments, once its start-up has listed `messages` subjects and
+// its message loop runs; closed by its window's close box at the end.
+class RunningKelvor {
+public:
+    RunningKelvor(const std::wstring& kelvorExe, const std::wstring& arguments, int messages);
+    ~RunningKelvor();
+    RunningKelvor(const RunningKelvor&) = delete;
+    RunningKelvor& operator=(const RunningKelvor&) = delete;
+
+    HWND Window() const { return window_; }
+    HWND Control(int id) const { return GetDlgItem(window_, id); }
+    HANDLE Process() const { return process_.Handle(); }
+
+private:
+    driver::ChildProcess process_;
+    HWND window_ = nullptr;
+};
 
 double SecondsSince(LARGE_INTEGER start);
 LARGE_INTEGER Now();

@@ -3,8 +3,8 @@
 //
 //   bench_convert_memory <kelvor.exe> <work folder>
 
+#include "app/win32/layout.h"
 #include "bench/bench_setup.h"
-#include "demo/window_driver.h"
 
 #include <psapi.h>
 
@@ -62,29 +62,15 @@ int wmain(int argc, wchar_t** argv) {
             folder + L"\\mailbox.json",
             {Messages, 4096, {folder + L"\\a0.bin", folder + L"\\a1.bin"}, 1});
 
-        driver::Process process(kelvor, L"bench");
-        HWND window = nullptr;
-        if (!driver::WaitFor(
-                [&] {
-                    return (window = driver::FindTopWindow(process.Id(), L"KELVOR")) != nullptr;
-                },
-                600000))
-            throw std::runtime_error("the KELVOR window did not appear");
-        HWND subjects = driver::SubjectList(window);
-        if (!driver::WaitFor([&] { return driver::ListCount(subjects) == Messages; }, 600000))
-            throw std::runtime_error("the subjects were not listed");
-        WaitForInputIdle(process.Handle(), INFINITE);
-        const WorkingSet afterStart = Measure(process.Handle());
-
-        HWND convert = driver::ButtonWithCaption(window, L"&Convert");
-        if (!convert)
-            throw std::runtime_error("no Convert button");
-        SendMessageW(convert, BM_CLICK, 0, 0);
-        const WorkingSet afterConvert = Measure(process.Handle());
+        WorkingSet afterStart{};
+        WorkingSet afterConvert{};
+        {
+            const bench::RunningKelvor running(kelvor, L"bench", Messages);
+            afterStart = Measure(running.Process());
+            SendMessageW(running.Control(win32::ConvertButtonId), BM_CLICK, 0, 0);
+            afterConvert = Measure(running.Process());
+        }
         const int requests = CountFiles(folder + L"\\gateway\\API_IN\\*.API");
-
-        PostMessageW(window, WM_CLOSE, 0, 0);
-        process.WaitForExit(60000);
         std::printf("Working set now: %.1f MiB after start-up, %.1f MiB after Convert\n",
                     afterStart.nowMiB, afterConvert.nowMiB);
         std::printf("Peak working set: %.1f MiB after start-up, %.1f MiB after Convert of %d "

@@ -64,11 +64,10 @@ double Seconds(auto&& work) {
 
 double RealExport(const fs::path& gateway, const std::u16string& text, const fs::path& a0,
                   const fs::path& a1) {
-    MemoryForm f;
-    f.form.GatewayDir = gateway.string() + "/";
-    f.form.RecipientQualifier1 = "ACME";
-    f.form.RecipientQualifier2 = "MAIN";
-    f.form.TargetUser = "jsmith";
+    MemoryForm f(kelvor::ProgramValues{.GatewayDir = gateway.string() + "/",
+                                       .RecipientQualifier1 = "ACME",
+                                       .RecipientQualifier2 = "MAIN",
+                                       .TargetUser = "jsmith"});
     const std::string path0 = a0.string();
     const std::string path1 = a1.string();
     for (int i = 0; i < Messages; ++i) {
@@ -78,12 +77,12 @@ double RealExport(const fs::path& gateway, const std::u16string& text, const fs:
             text,
             {ScriptedAttachment{u"report.pdf", std::u16string(path0.begin(), path0.end())},
              ScriptedAttachment{u"notes", std::u16string(path1.begin(), path1.end())}}});
-        f.ListBox1.Add("Subject A");
+        f.subjectList.Add("Subject A");
     }
     f.mailbox.SignOn();
     f.mailbox.SetMessagesSessionID(f.mailbox.SessionID());
     f.mailbox.Fetch();
-    return Seconds([&] { f.form.BitBtn1Click(); });
+    return Seconds([&] { f.form.ConvertAll(); });
 }
 
 double Baseline(const fs::path& gateway, const std::string& body, const fs::path& a0,

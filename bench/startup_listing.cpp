@@ -5,9 +5,9 @@
 //   bench_startup_listing <kelvor.exe> <kelvor_list_mailbox.exe> <work folder>
 
 #include "bench/bench_setup.h"
-#include "demo/window_driver.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <stdexcept>
@@ -21,29 +21,17 @@ constexpr int Rounds = 3;
 
 double ListerSeconds(const std::wstring& lister) {
     const LARGE_INTEGER start = bench::Now();
-    driver::Process process(lister, L"", true);
-    if (process.WaitForExit(600000) != 0)
+    const driver::ChildProcess process(lister, driver::CommandLineOf(lister, L""), SW_SHOWNORMAL,
+                                       true);
+    if (process.WaitForExit(std::chrono::minutes(10)) != 0)
         throw std::runtime_error("the lister failed");
     return bench::SecondsSince(start);
 }
 
 double KelvorSeconds(const std::wstring& kelvor) {
     const LARGE_INTEGER start = bench::Now();
-    driver::Process process(kelvor, L"");
-    HWND window = nullptr;
-    if (!driver::WaitFor(
-            [&] { return (window = driver::FindTopWindow(process.Id(), L"KELVOR")) != nullptr; },
-            600000))
-        throw std::runtime_error("the KELVOR window did not appear");
-    HWND subjects = driver::SubjectList(window);
-    // Answered only once the start-up sequence has handed the window back to its message loop.
-    if (!driver::WaitFor([&] { return driver::ListCount(subjects) == Messages; }, 600000))
-        throw std::runtime_error("the subjects were not listed");
-    WaitForInputIdle(process.Handle(), INFINITE);
-    const double seconds = bench::SecondsSince(start);
-    PostMessageW(window, WM_CLOSE, 0, 0);
-    process.WaitForExit(60000);
-    return seconds;
+    const bench::RunningKelvor running(kelvor, L"", Messages);
+    return bench::SecondsSince(start);
 }
 
 } // namespace

@@ -6,12 +6,17 @@
 // Once Convert has run, the driver creates <ready-flag> and waits (at most 60 s) until
 // <go-flag> exists before it presses Exit.
 
-#include "demo/window_driver.h"
+#include "app/win32/layout.h"
+#include "driver/child_process.h"
+#include "driver/narrow_text.h"
+#include "driver/remote_window.h"
+#include "driver/wait.h"
 
 #include <cstdio>
 #include <exception>
 
 using namespace kelvor::driver;
+using namespace kelvor::win32;
 
 namespace {
 
@@ -23,22 +28,21 @@ int Fail(const char* what) {
 int RunDemo(int argc, wchar_t** argv) {
     std::wstring arguments;
     for (int i = 4; i < argc; ++i)
-        arguments += L" \"" + std::wstring(argv[i]) + L"\"";
-    Process kelvor(argv[1], arguments);
-    WaitForInputIdle(kelvor.Handle(), 30000);
+        arguments += std::wstring(i > 4 ? L" " : L"") + L"\"" + argv[i] + L"\"";
+    ChildProcess kelvor(argv[1], CommandLineOf(argv[1], arguments));
 
-    HWND window = nullptr;
-    if (!WaitFor([&] { return (window = FindTopWindow(kelvor.Id(), L"KELVOR")) != nullptr; },
-                 60000))
+    const HWND window = kelvor.FindWindowByCaption(L"KELVOR", nullptr, 60s);
+    if (!window)
         return Fail("the KELVOR window did not appear");
-    HWND subjects = SubjectList(window);
-    if (!subjects || !WaitFor([&] { return ListCount(subjects) > 0; }, 60000))
+    kelvor.WaitResponsive(window, 60s);
+    const auto subjects = RemoteListItems(GetDlgItem(window, SubjectListId));
+    if (subjects.empty())
         return Fail("no subjects were listed");
     std::printf("Subjects listed by kelvor.exe:\n");
-    for (int i = 0; i < ListCount(subjects); ++i)
-        std::printf("  %d: %s\n", i, Utf8(ListItem(subjects, i)).c_str());
+    for (std::size_t i = 0; i < subjects.size(); ++i)
+        std::printf("  %zu: %s\n", i, Utf8(subjects[i]).c_str());
 
-    HWND convert = ButtonWithCaption(window, L"&Convert");
+    const HWND convert = GetDlgItem(window, ConvertButtonId);
     if (!convert || !IsWindowEnabled(convert))
         return Fail("the Convert button is not there or not enabled");
     // Sent, not posted: it returns once the whole batch has run.
@@ -47,17 +51,16 @@ int RunDemo(int argc, wchar_t** argv) {
     std::fflush(stdout);
 
     CloseHandle(CreateFileW(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    WaitFor([&] { return GetFileAttributesW(argv[3]) != INVALID_FILE_ATTRIBUTES; }, 60000);
+    WaitFor([&] { return GetFileAttributesW(argv[3]) != INVALID_FILE_ATTRIBUTES; }, 60s);
 
-    HWND exitButton = ButtonWithCaption(window, L"&E&xit");
-    if (!exitButton)
-        return Fail("the Exit button is not there");
-    PostMessageW(exitButton, BM_CLICK, 0, 0);
-    const long exitCode = kelvor.WaitForExit(30000);
-    if (exitCode < 0)
+    PostMessageW(GetDlgItem(window, ExitButtonId), BM_CLICK, 0, 0);
+    try {
+        const DWORD exitCode = kelvor.WaitForExit();
+        std::printf("Exit pressed: kelvor.exe ended with exit code %lu.\n", exitCode);
+        return static_cast<int>(exitCode);
+    } catch (const std::exception&) {
         return Fail("kelvor.exe did not end after Exit");
-    std::printf("Exit pressed: kelvor.exe ended with exit code %ld.\n", exitCode);
-    return static_cast<int>(exitCode);
+    }
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-#include "app/unit1.h"
+#include "gateway/message_export.h"
+
 #include "gateway/body_file.h"
 #include "gateway/gateway_paths.h"
 #include "platform/files.h"
@@ -6,72 +7,53 @@
 
 namespace kelvor {
 
-bool TForm1::SetupAPIFile(std::int32_t n) {
-    if (RequestFile.Create(RequestFilePath(GatewayDir, n)))
-        return true;
-    host_.ShowErrorDialog("Unable to create API Gateway file!");
-    mapi_.SignOff();
-    host_.Close();
-    return false;
+void ShowNoteText(MailboxSource& mailbox, MessageView& view) {
+    view.SetText(NormalizeLineEnds(ToAnsi(mailbox.MsgNoteText())));
 }
 
-bool TForm1::ListBox1Click() {
-    const int position = controls_.ListBox1.ItemIndex();
-    if (position < 0)
-        return false;
+bool MessageExport::Begin() {
+    views_.message.Clear();
+    views_.attachments.Clear();
+    return request_.Create(RequestFilePath(settings_.gatewayDir, n_));
+}
 
-    const std::int32_t n = ++ExportCounter;
-    controls_.Memo1.Clear();
-    controls_.ListBox2.Clear();
-    if (!SetupAPIFile(n))
-        return false;
+void MessageExport::Write(std::int32_t position) {
     try {
-        WriteRequest(n, position);
+        WriteRequest(position);
     } catch (...) {
-        // A request without its last lines must never reach the gateway.
-        RequestFile.Discard();
+        request_.Discard();
         throw;
     }
-    return true;
 }
 
-void TForm1::WriteRequest(std::int32_t n, int position) {
-    RequestFile.WriteHeader();
-    mapi_.SetMsgIndex(position);
-    RequestFile.WriteSubject(ToAnsi(mapi_.MsgSubject()));
-    RequestFile.WriteTo(RecipientQualifier1, RecipientQualifier2, TargetUser);
-    RequestFile.WriteFromText(ToAnsi(mapi_.MsgOrigDisplayName()));
-    ShowNoteText();
-    SaveBodyFile(BodyFilePath(GatewayDir, n), controls_.Memo1.Text());
-    RequestFile.WriteMsgFile(n);
+void MessageExport::WriteRequest(std::int32_t position) {
+    request_.WriteHeader();
+    mailbox_.SetMsgIndex(position);
+    request_.WriteSubject(ToAnsi(mailbox_.MsgSubject()));
+    request_.WriteTo(settings_.recipientQualifier1, settings_.recipientQualifier2,
+                     settings_.targetUser);
+    request_.WriteFromText(ToAnsi(mailbox_.MsgOrigDisplayName()));
+    ShowNoteText(mailbox_, views_.message);
+    SaveBodyFile(BodyFilePath(settings_.gatewayDir, n_), views_.message.Text());
+    request_.WriteMsgFile(n_);
 
-    if (mapi_.AttachmentCount() > 0) {
-        RequestFile.WriteAttachFile();
-        const std::int32_t count = mapi_.AttachmentCount();
+    if (mailbox_.AttachmentCount() > 0) {
+        request_.WriteAttachFile();
+        const std::int32_t count = mailbox_.AttachmentCount();
         for (std::int32_t k = 0; k < count; ++k) {
             if (k > 0)
-                RequestFile.WriteEntrySeparator();
-            mapi_.SetAttachmentIndex(k);
-            controls_.ListBox2.Add(ToAnsi(mapi_.AttachmentPathName()));
-            CopyFileReplacing(ToAnsi(mapi_.AttachmentPathName()),
-                              AttachmentCopyPath(GatewayDir, n, k));
-            RequestFile.WriteCurrentFile(n, k);
-            RequestFile.WriteOriginalFile(ToAnsi(mapi_.AttachmentName()));
+                request_.WriteEntrySeparator();
+            mailbox_.SetAttachmentIndex(k);
+            views_.attachments.Add(ToAnsi(mailbox_.AttachmentPathName()));
+            CopyFileReplacing(ToAnsi(mailbox_.AttachmentPathName()),
+                              AttachmentCopyPath(settings_.gatewayDir, n_, k));
+            request_.WriteCurrentFile(n_, k);
+            request_.WriteOriginalFile(ToAnsi(mailbox_.AttachmentName()));
         }
-        RequestFile.WriteAttachmentsEnd();
+        request_.WriteAttachmentsEnd();
     }
-    RequestFile.WriteEnd();
-    RequestFile.Close();
-}
-
-void TForm1::BitBtn1Click() {
-    const int total = controls_.ListBox1.Count();
-    for (int i = 0; i < total; ++i) {
-        controls_.ListBox1.SetItemIndex(i);
-        if (!ListBox1Click())
-            return;
-        host_.BatchProgress(i + 1, total);
-    }
+    request_.WriteEnd();
+    request_.Close();
 }
 
 } // namespace kelvor

@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include "platform/io_error.h"
+#include "platform/text_conversion.h"
 
 #include <windows.h>
 
@@ -63,17 +64,18 @@ std::string SystemMessage(DWORD code) {
 } // namespace
 
 std::string ExecutablePath() {
-    std::vector<char> buffer(MAX_PATH);
+    std::u16string path(MAX_PATH, u'\0');
     for (;;) {
-        const DWORD length =
-            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD length = GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(path.data()),
+                                                static_cast<DWORD>(path.size()));
         if (length == 0) {
             throw Error("Cannot determine the program's path: " + SystemMessage(GetLastError()));
         }
-        if (length < buffer.size()) {
-            return std::string(buffer.data(), length);
+        if (length < path.size()) {
+            path.resize(length);
+            return ToAnsi(path);
         }
-        buffer.resize(buffer.size() * 2);
+        path.resize(path.size() * 2);
     }
 }
 

@@ -68,12 +68,6 @@ void ListControl::Refresh() {
         SendMessageW(control_, LB_SETCURSEL, static_cast<WPARAM>(*selection), 0);
 }
 
-void MemoControl::Attach(HWND control) {
-    ControlView::Attach(control);
-    // Zero asks a multi-line edit control for the largest limit it knows.
-    SendMessageW(control_, EM_SETLIMITTEXT, 0, 0);
-}
-
 void MemoControl::Clear() {
     if (held_)
         text_.emplace();
@@ -113,11 +107,11 @@ std::string EditControl::Text() const {
 
 void EditControl::SetText(const std::string& text) {
     const std::wstring wide = FromAnsi(text);
-    if (wide == WindowText(control_))
-        return;
+    setting_ = true;
     SetWindowTextW(control_, wide.c_str());
-    // Edit controls report WM_SETTEXT through EN_CHANGE; this covers one that does not.
-    TextMayHaveChanged();
+    setting_ = false;
+    if (TakeChange())
+        onChange_();
 }
 
 void EditControl::SetReadOnly(bool readOnly) {
@@ -134,12 +128,15 @@ void EditControl::SetFocus() {
     ::SetFocus(control_);
 }
 
-void EditControl::TextMayHaveChanged() {
+bool EditControl::TakeChange() {
+    // Setting the text reports its change by EN_CHANGE, within the call: SetText takes it.
+    if (setting_)
+        return false;
     std::wstring text = WindowText(control_);
     if (text == seen_)
-        return;
+        return false;
     seen_ = std::move(text);
-    onChange_();
+    return true;
 }
 
 void ButtonControl::SetEnabled(bool enabled) {

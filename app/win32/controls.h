@@ -49,10 +49,8 @@ private:
 
 // The read-only memo. Its capacity is the control's text limit, or less when the control
 // cannot take a text.
-class MemoControl final : public TextView, public ControlView {
+class MemoControl final : public MessageView, public ControlView {
 public:
-    // Lifts the edit control's default limit on the text's length.
-    void Attach(HWND control);
     void Clear() override;
     void SetText(const std::string& text) override;
     std::string Text() const override;
@@ -75,17 +73,21 @@ public:
     explicit EditControl(std::function<void()> onChange) : onChange_(std::move(onChange)) {}
 
     std::string Text() const override;
+    // The change handler runs within the call, so that an error in it ends the handler that set
+    // the text.
     void SetText(const std::string& text) override;
     void SetReadOnly(bool readOnly) override;
     void SetTabStop(bool tabStop) override;
     void SetFocus() override;
 
-    // For EN_CHANGE.
-    void TextMayHaveChanged();
+    // For EN_CHANGE: whether the text differs from the one last seen. The caller then runs the
+    // change handler, guarded as the user's other handlers are.
+    bool TakeChange();
 
 private:
     std::function<void()> onChange_;
     std::wstring seen_;
+    bool setting_ = false;
 };
 
 class ButtonControl final : public ButtonView, public ControlView {

@@ -9,16 +9,16 @@ namespace kelvor::win32 {
 namespace {
 
 constexpr std::array<DesignControl, 10> Layout{{
-    {Edit1Id, ControlKind::Edit, 104, 24, 537, 24, L""},
-    {BitBtn1Id, ControlKind::GlyphButton, 256, 56, 233, 49, L"&Convert"},
-    {ListBox1Id, ControlKind::List, 105, 120, 536, 85, L""},
-    {Memo1Id, ControlKind::Memo, 105, 216, 536, 189, L""},
-    {ListBox2Id, ControlKind::List, 105, 414, 536, 89, L""},
-    {BitBtn2Id, ControlKind::GlyphButton, 272, 512, 233, 49, L"&E&xit"},
-    {Label4Id, ControlKind::Label, 32, 24, 66, 16, L"Username:"},
-    {Label1Id, ControlKind::Label, 38, 118, 52, 16, L"Subjects"},
-    {Label2Id, ControlKind::Label, 38, 214, 57, 16, L"Message"},
-    {Label3Id, ControlKind::Label, 26, 414, 73, 16, L"Attachments"},
+    {UserNameId, ControlKind::Edit, 104, 24, 537, 24, L""},
+    {ConvertButtonId, ControlKind::GlyphButton, 256, 56, 233, 49, L"&Convert"},
+    {SubjectListId, ControlKind::List, 105, 120, 536, 85, L""},
+    {MessageViewId, ControlKind::Memo, 105, 216, 536, 189, L""},
+    {AttachmentListId, ControlKind::List, 105, 414, 536, 89, L""},
+    {ExitButtonId, ControlKind::GlyphButton, 272, 512, 233, 49, L"&E&xit"},
+    {UserNameLabelId, ControlKind::Label, 32, 24, 66, 16, L"Username:"},
+    {SubjectsLabelId, ControlKind::Label, 38, 118, 52, 16, L"Subjects"},
+    {MessageLabelId, ControlKind::Label, 38, 214, 57, 16, L"Message"},
+    {AttachmentsLabelId, ControlKind::Label, 26, 414, 73, 16, L"Attachments"},
 }};
 
 } // namespace

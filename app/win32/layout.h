@@ -23,16 +23,16 @@ inline constexpr RECT WindowBounds{99, 98, 99 + 701, 98 + 604};
 enum class ControlKind { Label, Edit, GlyphButton, List, Memo };
 
 enum ControlId : int {
-    Edit1Id = 101,
-    BitBtn1Id,
-    ListBox1Id,
-    Memo1Id,
-    ListBox2Id,
-    BitBtn2Id,
-    Label1Id,
-    Label2Id,
-    Label3Id,
-    Label4Id,
+    UserNameId = 101,
+    ConvertButtonId,
+    SubjectListId,
+    MessageViewId,
+    AttachmentListId,
+    ExitButtonId,
+    SubjectsLabelId,
+    MessageLabelId,
+    AttachmentsLabelId,
+    UserNameLabelId,
 };
 
 struct DesignControl {

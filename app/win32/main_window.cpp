@@ -2,7 +2,9 @@
 
 #include "app/win32/ansi_text.h"
 #include "app/win32/artwork.h"
+#include "app/win32/busy_cursor.h"
 #include "app/win32/error_dialog.h"
+#include "app/win32/redraw_suspended.h"
 #include "app/win32/window_class.h"
 
 #include <algorithm>
@@ -38,12 +40,12 @@ ControlStyle StyleOf(const DesignControl& control) {
         return {L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
     case ControlKind::GlyphButton:
         // Convert waits for a user name.
-        return {L"BUTTON", WS_TABSTOP | BS_OWNERDRAW | (control.id == BitBtn1Id ? WS_DISABLED : 0u),
-                0};
+        return {L"BUTTON",
+                WS_TABSTOP | BS_OWNERDRAW | (control.id == ConvertButtonId ? WS_DISABLED : 0u), 0};
     case ControlKind::List:
         return {L"LISTBOX",
                 WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT |
-                    (control.id == ListBox1Id ? WS_TABSTOP : 0u),
+                    (control.id == SubjectListId ? WS_TABSTOP : 0u),
                 WS_EX_CLIENTEDGE};
     case ControlKind::Memo:
         return {L"EDIT", WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
@@ -71,9 +73,10 @@ bool IsMinimizing(int showCommand) {
 
 MainWindow::MainWindow(Application& application, MailboxSource& mailbox, ProcessInfo process)
     : application_(application), process_(std::move(process)),
-      edit1_([this] { Guarded([this] { form_.Edit1Change(); }); }),
-      views_(listBox1_, memo1_, listBox2_),
-      form_(FormControls{edit1_, bitBtn1_, listBox1_, memo1_, listBox2_}, *this, mailbox),
+      userName_([this] { form_.OnUserNameChange(); }),
+      views_(subjectList_, messageView_, attachmentList_),
+      form_({userName_, convertButton_, subjectList_, messageView_, attachmentList_}, *this,
+            mailbox),
       convertGlyph_(ConvertGlyph), exitGlyph_(ExitGlyph) {
     CreateFonts();
     RegisterObjectClass<MainWindow>(
@@ -90,8 +93,8 @@ MainWindow::MainWindow(Application& application, MailboxSource& mailbox, Process
         SendMessageW(window_, WM_SETICON, ICON_SMALL, icon);
         CreateControls();
         keys_ = std::make_unique<FormKeys>(
-            window_, std::initializer_list<HWND>{Control(BitBtn1Id), Control(BitBtn2Id)},
-            Control(Edit1Id));
+            window_, std::initializer_list<HWND>{Control(ConvertButtonId), Control(ExitButtonId)},
+            Control(UserNameId));
         taskbar_ = std::make_unique<TaskbarProgress>(application.Window());
     } catch (...) {
         DestroyWindow(window_);
@@ -136,18 +139,21 @@ void MainWindow::CreateControls() {
                             GetModuleHandleW(nullptr), nullptr);
         if (!created)
             throw Error("Cannot create the window's controls");
-        const HFONT font = control.id == BitBtn1Id ? boldFont_.get() : font_.get();
+        const HFONT font = control.id == ConvertButtonId ? boldFont_.get() : font_.get();
         SendMessageW(created, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (control.kind == ControlKind::List)
             SendMessageW(created, LB_SETITEMHEIGHT, 0, scaling_.Scale(DesignItemHeight));
+        // Zero asks a multi-line edit control for the largest limit it knows.
+        if (control.kind == ControlKind::Memo)
+            SendMessageW(created, EM_SETLIMITTEXT, 0, 0);
         content.cx = std::max(content.cx, bounds.right);
         content.cy = std::max(content.cy, bounds.bottom);
     }
-    edit1_.Attach(Control(Edit1Id));
-    bitBtn1_.Attach(Control(BitBtn1Id));
-    listBox1_.Attach(Control(ListBox1Id));
-    memo1_.Attach(Control(Memo1Id));
-    listBox2_.Attach(Control(ListBox2Id));
+    userName_.Attach(Control(UserNameId));
+    convertButton_.Attach(Control(ConvertButtonId));
+    subjectList_.Attach(Control(SubjectListId));
+    messageView_.Attach(Control(MessageViewId));
+    attachmentList_.Attach(Control(AttachmentListId));
     scroller_.Attach(window_);
     scroller_.SetContentSize(content);
 }
@@ -156,7 +162,7 @@ void MainWindow::Show(int showCommand) {
     application_.ShowButton();
     ShowWindow(window_, showCommand == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     // Should the system have shown the window without activating it.
-    RunStartup();
+    RunStartupOnce();
     if (IsMinimizing(showCommand) && !application_.Terminated())
         application_.Minimize();
 }
@@ -172,7 +178,12 @@ void MainWindow::Close() {
     // Windows is ending the session: the program goes without signing off.
     if (application_.SessionEnding())
         return;
-    Guarded([this] { form_.FormClose(); });
+    // Closing goes on whatever signing off does.
+    try {
+        form_.OnClose();
+    } catch (...) {
+        ShowHandlerError(std::current_exception());
+    }
     application_.Terminate();
 }
 
@@ -183,35 +194,13 @@ void MainWindow::BatchProgress(int done, int total) {
     taskbar_->Show(done, total);
 }
 
-namespace {
-
-// Lists filled item by item repaint and rescale their scroll bar once, not once per item: a
-// mailbox of thousands of subjects would otherwise take minutes to list.
-class RedrawSuspended {
-public:
-    explicit RedrawSuspended(HWND control) : control_(control) {
-        SendMessageW(control_, WM_SETREDRAW, FALSE, 0);
-    }
-    ~RedrawSuspended() {
-        SendMessageW(control_, WM_SETREDRAW, TRUE, 0);
-        RedrawWindow(control_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
-    }
-    RedrawSuspended(const RedrawSuspended&) = delete;
-    RedrawSuspended& operator=(const RedrawSuspended&) = delete;
-
-private:
-    HWND control_;
-};
-
-} // namespace
-
-void MainWindow::RunStartup() {
+void MainWindow::RunStartupOnce() {
     if (started_)
         return;
     started_ = true;
-    const RedrawSuspended subjects(Control(ListBox1Id));
-    const RedrawSuspended attachments(Control(ListBox2Id));
-    Guarded([this] { form_.FormActivate(); });
+    const RedrawSuspended subjects(Control(SubjectListId));
+    const RedrawSuspended attachments(Control(AttachmentListId));
+    Guarded([this] { form_.RunStartup(); });
 }
 
 void MainWindow::OnActivate(WPARAM wParam) {
@@ -223,7 +212,7 @@ void MainWindow::OnActivate(WPARAM wParam) {
     }
     if (!HIWORD(wParam))
         RestoreFocus();
-    RunStartup();
+    RunStartupOnce();
 }
 
 void MainWindow::RestoreFocus() {
@@ -237,33 +226,34 @@ void MainWindow::RestoreFocus() {
 
 void MainWindow::OnCommand(int id, int notification) {
     switch (id) {
-    case Edit1Id:
+    case UserNameId:
         if (notification == EN_CHANGE)
-            edit1_.TextMayHaveChanged();
+            if (userName_.TakeChange())
+                Guarded([this] { form_.OnUserNameChange(); });
         break;
-    case BitBtn1Id:
+    case ConvertButtonId:
         if (notification == BN_CLICKED) {
             {
                 const BusyCursor busy;
                 Guarded([this] {
                     views_.Hold();
-                    form_.BitBtn1Click();
+                    form_.ConvertAll();
                     views_.Release();
                 });
             }
             taskbar_->Clear();
         }
         break;
-    case BitBtn2Id:
+    case ExitButtonId:
         if (notification == BN_CLICKED)
-            Guarded([this] { form_.BitBtn2Click(); });
+            Guarded([this] { form_.OnExitClick(); });
         break;
-    case ListBox1Id:
+    case SubjectListId:
         if (notification == LBN_SELCHANGE) {
             const BusyCursor busy;
             Guarded([this] {
                 views_.Hold();
-                form_.ListBox1Click();
+                form_.ExportSelected();
                 // Otherwise the message loop shows the export once the user pauses.
                 views_.ReleaseIfDue();
             });
@@ -276,7 +266,7 @@ void MainWindow::OnCommand(int id, int notification) {
 
 bool MainWindow::OnColourStatic(HDC dc, HWND control, LRESULT& result) {
     // Read-only edit controls ask for a static's colours; they keep the window colour here.
-    if (control != Control(Memo1Id) && control != Control(Edit1Id))
+    if (control != Control(MessageViewId) && control != Control(UserNameId))
         return false;
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     SetBkColor(dc, GetSysColor(COLOR_WINDOW));
@@ -284,14 +274,30 @@ bool MainWindow::OnColourStatic(HDC dc, HWND control, LRESULT& result) {
     return true;
 }
 
-template <class Handler> void MainWindow::Guarded(Handler&& handler) noexcept {
+template <class Handler> void MainWindow::Guarded(Handler&& handler) {
+    // A handler that another one runs directly: its error ends the outer one as well.
+    if (handlerRunning_) {
+        handler();
+        return;
+    }
+    handlerRunning_ = true;
     try {
         handler();
-    } catch (const std::exception& error) {
-        ReleaseViews();
-        application_.ShowGeneralError(error.what());
     } catch (...) {
-        ReleaseViews();
+        handlerRunning_ = false;
+        ShowHandlerError(std::current_exception());
+        return;
+    }
+    handlerRunning_ = false;
+}
+
+void MainWindow::ShowHandlerError(const std::exception_ptr& error) noexcept {
+    ReleaseViews();
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        application_.ShowGeneralError(e.what());
+    } catch (...) {
         application_.ShowGeneralError("Unknown error");
     }
 }
@@ -317,11 +323,11 @@ bool MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
         return true;
     case WM_DRAWITEM: {
         const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (item.CtlID != BitBtn1Id && item.CtlID != BitBtn2Id)
+        if (item.CtlID != ConvertButtonId && item.CtlID != ExitButtonId)
             return false;
         const SelectedObject font(
             item.hDC, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
-        DrawGlyphButton(item, item.CtlID == BitBtn1Id ? convertGlyph_ : exitGlyph_);
+        DrawGlyphButton(item, item.CtlID == ConvertButtonId ? convertGlyph_ : exitGlyph_);
         result = TRUE;
         return true;
     }

@@ -3,12 +3,12 @@
 // The main window "KELVOR": the real controls behind the form's views, the form's events, and
 // what the form needs of its host (dialogs, closing, the process).
 
-#include "app/unit1.h"
+#include "app/main_form.h"
 #include "app/win32/application.h"
 #include "app/win32/content_scroller.h"
 #include "app/win32/controls.h"
-#include "app/win32/export_views.h"
 #include "app/win32/glyph_button.h"
+#include "app/win32/held_views.h"
 #include "app/win32/keyboard.h"
 #include "app/win32/layout.h"
 #include "app/win32/process_info.h"
@@ -18,6 +18,7 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -34,7 +35,7 @@ public:
     HWND Handle() const { return window_; }
     HWND Control(ControlId id) const { return GetDlgItem(window_, id); }
     const Scaling& Layout() const { return scaling_; }
-    TForm1& Form() { return form_; }
+    MainForm& Form() { return form_; }
 
     // Shows the task-bar button and the window in the show state the process was started
     // with; the first activation runs the start-up sequence, which has run once this returns.
@@ -52,25 +53,27 @@ public:
 private:
     void CreateFonts();
     void CreateControls();
-    void RunStartup();
+    void RunStartupOnce();
     void OnActivate(WPARAM wParam);
     void RestoreFocus();
     void OnCommand(int id, int notification);
     bool OnColourStatic(HDC dc, HWND control, LRESULT& result);
-    // Runs a handler of the form; an error that escapes it goes to the general error display.
-    template <class Handler> void Guarded(Handler&& handler) noexcept;
+    // Runs a handler of the form; an error that escapes it ends it and goes to the general
+    // error display.
+    template <class Handler> void Guarded(Handler&& handler);
+    void ShowHandlerError(const std::exception_ptr& error) noexcept;
     // Before a dialog: the views show what the exports left in them.
     void ReleaseViews() noexcept;
 
     Application& application_;
     ProcessInfo process_;
-    EditControl edit1_;
-    ButtonControl bitBtn1_;
-    ListControl listBox1_;
-    MemoControl memo1_;
-    ListControl listBox2_;
-    ExportViews views_;
-    TForm1 form_;
+    EditControl userName_;
+    ButtonControl convertButton_;
+    ListControl subjectList_;
+    MemoControl messageView_;
+    ListControl attachmentList_;
+    HeldViews views_;
+    MainForm form_;
 
     Scaling scaling_;
     UniqueFont font_;
@@ -83,6 +86,7 @@ private:
     HWND window_ = nullptr;
     HWND savedFocus_ = nullptr;
     bool started_ = false;
+    bool handlerRunning_ = false;
 };
 
 } // namespace kelvor::win32

@@ -53,14 +53,14 @@ protected:
     }
 
     void Start() {
-        f.form.FormActivate();
+        f.form.RunStartup();
         ASSERT_TRUE(f.host.dialogs.empty());
         f.mailbox.log.clear();
     }
     // Selects a subject as the user does and runs the export.
     bool Select(int position) {
-        f.ListBox1.SetItemIndex(position);
-        return f.form.ListBox1Click();
+        f.subjectList.SetItemIndex(position);
+        return f.form.ExportSelected();
     }
     std::string Request(int n) const { return ReadBytes(folder.ApiIn(std::to_string(n) + ".API")); }
     std::string Body(int n) const { return ReadBytes(folder.AttIn(std::to_string(n) + ".MSG")); }
@@ -99,10 +99,9 @@ TEST_F(ExportTest, MessageWithoutAttachments) {
                                    "FROM-TEXT= Ann Example;\r\nMSG-FILE= 1.MSG;\r\n-END-\r\n");
     EXPECT_EQ(Body(1), "Hello\r\nworld");
     EXPECT_EQ(folder.Listing("ATT_IN"), "1.MSG");
-    EXPECT_EQ(f.Memo1.text, "Hello\r\nworld");
-    EXPECT_TRUE(f.ListBox2.items.empty());
-    EXPECT_EQ(f.form.ExportCounter, 1);
-    EXPECT_FALSE(f.form.RequestFile.IsOpen());
+    EXPECT_EQ(f.messageView.text, "Hello\r\nworld");
+    EXPECT_TRUE(f.attachmentList.items.empty());
+    EXPECT_EQ(f.form.Values().ExportCounter, 1);
     EXPECT_EQ(f.mailbox.log, (Log{"put MsgIndex 0", "get MsgSubject", "get MsgOrigDisplayName",
                                   "get MsgNoteText", "get AttachmentCount"}));
 }
@@ -117,7 +116,8 @@ TEST_F(ExportTest, MessageWithOneAttachment) {
                                    ";\r\n-END-\r\n");
     EXPECT_EQ(Body(1), "See attached.\r\n");
     EXPECT_EQ(Copy("1.0"), Pdf);
-    EXPECT_EQ(f.ListBox2.items, (std::vector<std::string>{folder.MissingAttachment("report.pdf")}));
+    EXPECT_EQ(f.attachmentList.items,
+              (std::vector<std::string>{folder.MissingAttachment("report.pdf")}));
 }
 
 TEST_F(ExportTest, MessageWithThreeAttachmentsInMailboxOrder) {
@@ -134,7 +134,7 @@ TEST_F(ExportTest, MessageWithThreeAttachmentsInMailboxOrder) {
     EXPECT_EQ(Copy("1.0"), Pdf);
     EXPECT_EQ(Copy("1.1"), Notes);
     EXPECT_EQ(Copy("1.2"), Image);
-    EXPECT_EQ(f.ListBox2.items.size(), 3u);
+    EXPECT_EQ(f.attachmentList.items.size(), 3u);
     EXPECT_EQ(f.mailbox.log,
               (Log{"put MsgIndex 2", "get MsgSubject", "get MsgOrigDisplayName", "get MsgNoteText",
                    "get AttachmentCount", "get AttachmentCount", "put AttachmentIndex 0",
@@ -163,8 +163,11 @@ TEST_F(ExportTest, BodyIsCompleteAndEachCopyMadeBeforeTheRequestNamesThem) {
 
 TEST_F(ExportTest, ExportNumberTenHasNoLeadingZeros) {
     Start();
-    f.form.ExportCounter = 9;
-    EXPECT_TRUE(Select(2));
+    ProgramValues values = f.form.Values();
+    values.ExportCounter = 9;
+    MainForm resumed = f.Resumed(values);
+    f.subjectList.SetItemIndex(2);
+    EXPECT_TRUE(resumed.ExportSelected());
     EXPECT_EQ(folder.Listing("API_IN"), "10.API");
     EXPECT_EQ(folder.Listing("ATT_IN"), "10.0 10.1 10.2 10.MSG");
     EXPECT_EQ(Request(10), Expected(10, "Three", "ACME.MAIN.jsmith", "Cy",
@@ -181,8 +184,8 @@ TEST_F(ExportTest, EmptyUserNameLeavesAFullStopBeforeTheSemicolon) {
 TEST_F(ExportTest, UserNameIsTheLastOneTyped) {
     f.host.commandLine = "kelvor.exe";
     Start();
-    f.Edit1.SetText("mjones");
-    f.Edit1.SetText("");
+    f.userName.SetText("mjones");
+    f.userName.SetText("");
     EXPECT_TRUE(Select(0));
     EXPECT_NE(Request(1).find("\r\nTO= ACME.MAIN.mjones;\r\n"), std::string::npos);
 }
@@ -192,7 +195,7 @@ TEST_F(ExportTest, ConvertContinuesTheNumbersAfterSingleExports) {
     Select(3);
     Select(0);
     Select(3);
-    f.form.BitBtn1Click();
+    f.form.ConvertAll();
 
     EXPECT_EQ(folder.Listing("API_IN"), "1.API 2.API 3.API 4.API 5.API 6.API 7.API 8.API");
     EXPECT_EQ(Request(1), Expected(1, "Fourth", "ACME.MAIN.jsmith", "Dee", {}));
@@ -209,8 +212,8 @@ TEST_F(ExportTest, ConvertContinuesTheNumbersAfterSingleExports) {
     EXPECT_EQ(Body(8), "5");
     EXPECT_EQ(Copy("6.2"), Image);
 
-    EXPECT_EQ(f.ListBox1.selected, 4);
-    EXPECT_EQ(f.Memo1.text, "5");
+    EXPECT_EQ(f.subjectList.selected, 4);
+    EXPECT_EQ(f.messageView.text, "5");
     EXPECT_EQ(f.host.progress,
               (std::vector<std::pair<int, int>>{{1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}}));
 }
@@ -243,16 +246,16 @@ TEST_F(ExportTest, TextsAreConvertedToTheCodePage) {
 TEST_F(ExportTest, MissingApiInWarnsSignsOffAndClosesWritingNothing) {
     std::filesystem::remove(folder.ApiIn(""));
     Start();
-    ASSERT_FALSE(f.Memo1.text.empty());
-    f.form.BitBtn1Click();
+    ASSERT_FALSE(f.messageView.text.empty());
+    f.form.ConvertAll();
 
     EXPECT_EQ(f.host.dialogs, (Log{"Unable to create API Gateway file!"}));
     EXPECT_EQ(f.mailbox.log, (Log{"DIALOG Unable to create API Gateway file!", "SignOff", "CLOSE",
                                   "get SessionID"}));
-    EXPECT_EQ(f.form.ExportCounter, 1) << "Convert stopped after the first export";
+    EXPECT_EQ(f.form.Values().ExportCounter, 1) << "Convert stopped after the first export";
     EXPECT_EQ(folder.Listing("ATT_IN"), "");
-    EXPECT_TRUE(f.Memo1.text.empty());
-    EXPECT_TRUE(f.ListBox2.items.empty());
+    EXPECT_TRUE(f.messageView.text.empty());
+    EXPECT_TRUE(f.attachmentList.items.empty());
     EXPECT_TRUE(f.host.progress.empty());
 }
 
@@ -268,23 +271,23 @@ TEST_F(ExportTest, MissingAttInEndsConvertAfterTheFirstExport) {
     std::filesystem::remove(folder.AttIn(""));
     Start();
     try {
-        f.form.BitBtn1Click();
+        f.form.ConvertAll();
         FAIL() << "no error escaped";
     } catch (const Error& error) {
         EXPECT_EQ(std::string(error.what()), "Cannot create file " + folder.AttIn("1.MSG"));
     }
-    EXPECT_EQ(f.form.ExportCounter, 1);
+    EXPECT_EQ(f.form.Values().ExportCounter, 1);
     EXPECT_EQ(folder.Listing("API_IN"), "") << "the incomplete request was removed";
     EXPECT_EQ(f.host.closeCount, 0);
     EXPECT_TRUE(f.host.dialogs.empty());
-    EXPECT_EQ(f.Memo1.text, "Hello\r\nworld");
+    EXPECT_EQ(f.messageView.text, "Hello\r\nworld");
 }
 
 TEST_F(ExportTest, AttachmentThatCannotBeCopiedEndsTheExport) {
     f.mailbox.messages[2].attachments[1].path = Widen(folder.MissingAttachment("gone.txt"));
     Start();
     try {
-        f.form.BitBtn1Click();
+        f.form.ConvertAll();
         FAIL() << "no error escaped";
     } catch (const CopyFailed& error) {
         const std::string start = "Cannot copy attachment " + folder.MissingAttachment("gone.txt") +
@@ -292,11 +295,10 @@ TEST_F(ExportTest, AttachmentThatCannotBeCopiedEndsTheExport) {
         EXPECT_EQ(std::string(error.what()).substr(0, start.size()), start);
         EXPECT_FALSE(error.Reason().empty());
     }
-    EXPECT_EQ(f.form.ExportCounter, 3) << "Convert ended with the failed export";
+    EXPECT_EQ(f.form.Values().ExportCounter, 3) << "Convert ended with the failed export";
     EXPECT_EQ(folder.Listing("API_IN"), "1.API 2.API") << "no request names a missing copy";
     EXPECT_EQ(folder.Listing("ATT_IN"), "1.MSG 2.0 2.MSG 3.0 3.MSG");
-    EXPECT_EQ(f.ListBox2.items.size(), 2u);
-    EXPECT_FALSE(f.form.RequestFile.IsOpen());
+    EXPECT_EQ(f.attachmentList.items.size(), 2u);
 }
 
 TEST_F(ExportTest, CopyReplacesAnEarlierCopyOfTheSameName) {
@@ -308,7 +310,7 @@ TEST_F(ExportTest, CopyReplacesAnEarlierCopyOfTheSameName) {
 
 TEST_F(ExportTest, TextTooLongForTheMessageViewEndsTheExportBeforeTheBody) {
     Start();
-    f.Memo1.capacity = 4;
+    f.messageView.capacity = 4;
     try {
         Select(0);
         FAIL() << "no error escaped";
@@ -317,7 +319,7 @@ TEST_F(ExportTest, TextTooLongForTheMessageViewEndsTheExportBeforeTheBody) {
     }
     EXPECT_EQ(folder.Listing("ATT_IN"), "");
     EXPECT_EQ(folder.Listing("API_IN"), "");
-    EXPECT_EQ(f.form.ExportCounter, 1);
+    EXPECT_EQ(f.form.Values().ExportCounter, 1);
 }
 
 // A mailbox failure at any step ends the export where it happens and leaves no request file;
@@ -335,9 +337,8 @@ TEST_P(ExportMailboxFailure, LeavesNoRequestFile) {
     }
     EXPECT_EQ(f.mailbox.log.back(), "FAIL " + GetParam());
     EXPECT_EQ(folder.Listing("API_IN"), "");
-    EXPECT_EQ(f.form.ExportCounter, 1);
+    EXPECT_EQ(f.form.Values().ExportCounter, 1);
     EXPECT_EQ(f.host.closeCount, 0);
-    EXPECT_FALSE(f.form.RequestFile.IsOpen());
 
     f.mailbox.faults.clear();
     EXPECT_TRUE(Select(2));
@@ -353,7 +354,7 @@ INSTANTIATE_TEST_SUITE_P(EachRead, ExportMailboxFailure,
 
 TEST_F(ExportTest, PositionBeyondTheMailboxIsPassedOnAndFails) {
     Start();
-    f.ListBox1.items.push_back("stray");
+    f.subjectList.items.push_back("stray");
     EXPECT_THROW(Select(5), Error);
     EXPECT_EQ(f.mailbox.log, (Log{"put MsgIndex 5"}));
     EXPECT_EQ(folder.Listing("API_IN"), "");
@@ -361,20 +362,20 @@ TEST_F(ExportTest, PositionBeyondTheMailboxIsPassedOnAndFails) {
 
 TEST_F(ExportTest, NothingSelectedDoesNothing) {
     Start();
-    const std::string memo = f.Memo1.text;
-    f.ListBox1.SetItemIndex(-1);
-    EXPECT_FALSE(f.form.ListBox1Click());
-    EXPECT_EQ(f.form.ExportCounter, 0);
+    const std::string memo = f.messageView.text;
+    f.subjectList.SetItemIndex(-1);
+    EXPECT_FALSE(f.form.ExportSelected());
+    EXPECT_EQ(f.form.Values().ExportCounter, 0);
     EXPECT_TRUE(f.mailbox.log.empty());
-    EXPECT_EQ(f.Memo1.text, memo);
+    EXPECT_EQ(f.messageView.text, memo);
     EXPECT_EQ(folder.Listing("API_IN"), "");
     EXPECT_EQ(folder.Listing("ATT_IN"), "");
 }
 
 TEST_F(ExportTest, ConvertOnAnEmptyListDoesNothing) {
     MemoryForm bare;
-    bare.form.BitBtn1Click();
-    EXPECT_EQ(bare.form.ExportCounter, 0);
+    bare.form.ConvertAll();
+    EXPECT_EQ(bare.form.Values().ExportCounter, 0);
     EXPECT_TRUE(bare.mailbox.log.empty());
 }
 

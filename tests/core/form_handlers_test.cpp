@@ -12,62 +12,62 @@ namespace {
 using testing_support::MemoryForm;
 using Log = std::vector<std::string>;
 
-TEST(FormEdit1Change, EnablesConvertOnlyWhileTheFieldHoldsText) {
+TEST(UserNameChange, EnablesConvertOnlyWhileTheFieldHoldsText) {
     MemoryForm f;
-    f.Edit1.SetText("jsmith");
-    EXPECT_TRUE(f.BitBtn1.enabled);
-    EXPECT_EQ(f.form.TargetUser, "jsmith");
+    f.userName.SetText("jsmith");
+    EXPECT_TRUE(f.convertButton.enabled);
+    EXPECT_EQ(f.form.Values().TargetUser, "jsmith");
 
-    f.Edit1.SetText("");
-    EXPECT_FALSE(f.BitBtn1.enabled);
-    EXPECT_EQ(f.form.TargetUser, "jsmith") << "emptying the field keeps the last name";
+    f.userName.SetText("");
+    EXPECT_FALSE(f.convertButton.enabled);
+    EXPECT_EQ(f.form.Values().TargetUser, "jsmith") << "emptying the field keeps the last name";
 
-    f.Edit1.SetText("a");
-    EXPECT_TRUE(f.BitBtn1.enabled);
-    EXPECT_EQ(f.form.TargetUser, "a");
+    f.userName.SetText("a");
+    EXPECT_TRUE(f.convertButton.enabled);
+    EXPECT_EQ(f.form.Values().TargetUser, "a");
 
-    f.Edit1.SetText("ab");
-    EXPECT_EQ(f.form.TargetUser, "ab");
+    f.userName.SetText("ab");
+    EXPECT_EQ(f.form.Values().TargetUser, "ab");
 }
 
-TEST(FormEdit1Change, KeepsBlanksOfTheName) {
+TEST(UserNameChange, KeepsBlanksOfTheName) {
     MemoryForm f;
-    f.Edit1.SetText(" John Smith ");
-    EXPECT_EQ(f.form.TargetUser, " John Smith ");
+    f.userName.SetText(" John Smith ");
+    EXPECT_EQ(f.form.Values().TargetUser, " John Smith ");
 }
 
-TEST(FormClose, SignsOffOnlyWhileSignedOn) {
+TEST(FormClosing, SignsOffOnlyWhileSignedOn) {
     MemoryForm f;
-    f.form.FormClose();
+    f.form.OnClose();
     EXPECT_EQ(f.mailbox.log, (Log{"get SessionID"}));
 
     f.mailbox.SignOn();
     f.mailbox.log.clear();
-    f.form.FormClose();
+    f.form.OnClose();
     EXPECT_EQ(f.mailbox.log, (Log{"get SessionID", "SignOff"}));
 
     f.mailbox.log.clear();
-    f.form.FormClose();
+    f.form.OnClose();
     EXPECT_EQ(f.mailbox.log, (Log{"get SessionID"})) << "a second close signs nothing off";
 }
 
-TEST(FormClose, LetsAFailingSessionReadEscape) {
+TEST(FormClosing, LetsAFailingSessionReadEscape) {
     MemoryForm f;
     f.mailbox.faults["get SessionID"] = 0;
-    EXPECT_THROW(f.form.FormClose(), Error);
+    EXPECT_THROW(f.form.OnClose(), Error);
 }
 
-TEST(FormBitBtn2Click, ClosesTheWindow) {
+TEST(ExitClick, ClosesTheWindow) {
     MemoryForm f;
     f.mailbox.SignOn();
     f.mailbox.log.clear();
-    f.form.BitBtn2Click();
+    f.form.OnExitClick();
     EXPECT_EQ(f.host.closeCount, 1);
     EXPECT_TRUE(f.host.dialogs.empty());
     EXPECT_EQ(f.mailbox.log, (Log{"CLOSE", "get SessionID", "SignOff"}));
 }
 
-TEST(FormWarnUser, ShowsTheDialogThenCloses) {
+TEST(WarnUser, ShowsTheDialogThenCloses) {
     MemoryForm f;
     f.form.WarnUser("Something broke.");
     EXPECT_EQ(f.mailbox.log, (Log{"DIALOG Something broke.", "CLOSE", "get SessionID"}));

@@ -45,8 +45,8 @@ protected:
 };
 
 TEST_F(StartupTest, ReadsTheMailboxInOrderAndFillsTheViews) {
-    f.form.ExportCounter = 5;
-    f.form.FormActivate();
+    MainForm form = f.Resumed({.ExportCounter = 5});
+    form.RunStartup();
 
     EXPECT_EQ(f.mailbox.log,
               Concat(SignOnCalls,
@@ -55,84 +55,85 @@ TEST_F(StartupTest, ReadsTheMailboxInOrderAndFillsTheViews) {
                       "put MsgIndex 0", "get MsgNoteText", "get AttachmentCount",
                       "get AttachmentCount", "put AttachmentIndex 0", "get AttachmentPathName",
                       "put AttachmentIndex 1", "get AttachmentPathName"}));
-    EXPECT_EQ(f.ListBox1.items, (std::vector<std::string>{"First", "Second", ""}));
-    EXPECT_EQ(f.ListBox1.selected, -1);
-    EXPECT_EQ(f.Memo1.text, "line 1\r\nline 2");
-    EXPECT_EQ(f.ListBox2.items, (std::vector<std::string>{"C:\\att\\a.txt", "C:\\att\\b.pdf"}));
-    EXPECT_EQ(f.form.ExportCounter, 0);
+    EXPECT_EQ(f.subjectList.items, (std::vector<std::string>{"First", "Second", ""}));
+    EXPECT_EQ(f.subjectList.selected, -1);
+    EXPECT_EQ(f.messageView.text, "line 1\r\nline 2");
+    EXPECT_EQ(f.attachmentList.items,
+              (std::vector<std::string>{"C:\\att\\a.txt", "C:\\att\\b.pdf"}));
+    EXPECT_EQ(form.Values().ExportCounter, 0);
     EXPECT_TRUE(f.host.dialogs.empty());
     EXPECT_EQ(f.host.closeCount, 0);
 }
 
 TEST_F(StartupTest, LoadsTheConfiguration) {
-    f.form.FormActivate();
-    EXPECT_EQ(f.form.ProgramDir, folder.Root() + PathSeparator);
-    EXPECT_EQ(f.form.GatewayDir, folder.Gateway() + PathSeparator);
-    EXPECT_EQ(f.form.RecipientQualifier1, "ACME");
-    EXPECT_EQ(f.form.RecipientQualifier2, "MAIN");
+    f.form.RunStartup();
+    EXPECT_EQ(f.form.Values().ProgramDir, folder.Root() + PathSeparator);
+    EXPECT_EQ(f.form.Values().GatewayDir, folder.Gateway() + PathSeparator);
+    EXPECT_EQ(f.form.Values().RecipientQualifier1, "ACME");
+    EXPECT_EQ(f.form.Values().RecipientQualifier2, "MAIN");
 }
 
 TEST_F(StartupTest, FirstMessageWithoutAttachmentsLeavesTheListEmpty) {
     std::swap(f.mailbox.messages[0], f.mailbox.messages[1]);
-    f.form.FormActivate();
+    f.form.RunStartup();
     EXPECT_EQ(f.mailbox.log.back(), "get AttachmentCount");
-    EXPECT_TRUE(f.ListBox2.items.empty());
-    EXPECT_EQ(f.Memo1.text, "text");
+    EXPECT_TRUE(f.attachmentList.items.empty());
+    EXPECT_EQ(f.messageView.text, "text");
 }
 
 TEST_F(StartupTest, OneMessageShowsItsSubjectTextAndAttachments) {
     f.mailbox.messages.resize(1);
-    f.form.FormActivate();
-    EXPECT_EQ(f.ListBox1.items, (std::vector<std::string>{"First"}));
-    EXPECT_EQ(f.Memo1.text, "line 1\r\nline 2");
-    EXPECT_EQ(f.ListBox2.items.size(), 2u);
+    f.form.RunStartup();
+    EXPECT_EQ(f.subjectList.items, (std::vector<std::string>{"First"}));
+    EXPECT_EQ(f.messageView.text, "line 1\r\nline 2");
+    EXPECT_EQ(f.attachmentList.items.size(), 2u);
 }
 
 TEST_F(StartupTest, ConvertsMailboxTextsToTheCodePage) {
     f.mailbox.messages[0].subject = u"Caf\u00e9 \u20ac";
     f.mailbox.messages[0].text = u"a\rb\r\nc\n\nd\u00e9";
     f.mailbox.messages[0].attachments[0].path = u"C:\\\u00e9t\u00e9.txt";
-    f.form.FormActivate();
-    EXPECT_EQ(f.ListBox1.items[0], "Caf\xE9 \x80");
-    EXPECT_EQ(f.Memo1.text, "a\r\nb\r\nc\r\n\r\nd\xE9");
-    EXPECT_EQ(f.ListBox2.items[0], "C:\\\xE9t\xE9.txt");
+    f.form.RunStartup();
+    EXPECT_EQ(f.subjectList.items[0], "Caf\xE9 \x80");
+    EXPECT_EQ(f.messageView.text, "a\r\nb\r\nc\r\n\r\nd\xE9");
+    EXPECT_EQ(f.attachmentList.items[0], "C:\\\xE9t\xE9.txt");
 }
 
 TEST_F(StartupTest, MessageTextEndsBeforeItsFirstNul) {
     f.mailbox.messages[0].text = std::u16string(u"before\nthe nul") + u'\0' + u"after";
-    f.form.FormActivate();
-    EXPECT_EQ(f.Memo1.text, "before\r\nthe nul");
+    f.form.RunStartup();
+    EXPECT_EQ(f.messageView.text, "before\r\nthe nul");
 }
 
 TEST_F(StartupTest, WithoutUserNameTheFieldHasTheFocusAndConvertStaysOff) {
     f.host.commandLine = "\"C:\\Program Files\\Kelvor\\kelvor.exe\"";
-    f.form.FormActivate();
-    EXPECT_EQ(f.focus, "Edit1");
-    EXPECT_FALSE(f.BitBtn1.enabled);
-    EXPECT_FALSE(f.Edit1.readOnly);
-    EXPECT_TRUE(f.Edit1.tabStop);
-    EXPECT_EQ(f.Edit1.text, "");
-    EXPECT_EQ(f.form.TargetUser, "");
+    f.form.RunStartup();
+    EXPECT_EQ(f.focus, "userName");
+    EXPECT_FALSE(f.convertButton.enabled);
+    EXPECT_FALSE(f.userName.readOnly);
+    EXPECT_TRUE(f.userName.tabStop);
+    EXPECT_EQ(f.userName.text, "");
+    EXPECT_EQ(f.form.Values().TargetUser, "");
 }
 
 TEST_F(StartupTest, UserNameFromTheCommandLineLocksTheFieldAndFocusesConvert) {
     f.host.commandLine = "kelvor.exe \"John Smith\" ignored";
-    f.form.FormActivate();
-    EXPECT_EQ(f.form.TargetUser, "John Smith");
-    EXPECT_EQ(f.Edit1.text, "John Smith");
-    EXPECT_TRUE(f.Edit1.readOnly);
-    EXPECT_FALSE(f.Edit1.tabStop);
-    EXPECT_TRUE(f.BitBtn1.enabled);
-    EXPECT_EQ(f.focus, "BitBtn1");
-    EXPECT_TRUE(f.Edit1.focused) << "the field had the focus first";
+    f.form.RunStartup();
+    EXPECT_EQ(f.form.Values().TargetUser, "John Smith");
+    EXPECT_EQ(f.userName.text, "John Smith");
+    EXPECT_TRUE(f.userName.readOnly);
+    EXPECT_FALSE(f.userName.tabStop);
+    EXPECT_TRUE(f.convertButton.enabled);
+    EXPECT_EQ(f.focus, "convertButton");
+    EXPECT_TRUE(f.userName.focused) << "the field had the focus first";
 }
 
 TEST_F(StartupTest, UserNameIsTakenBeforeTheMessagesAreListed) {
     f.host.commandLine = "kelvor.exe jsmith";
     f.mailbox.faults["get MsgSubject"] = 1;
-    EXPECT_THROW(f.form.FormActivate(), Error);
-    EXPECT_EQ(f.form.TargetUser, "jsmith");
-    EXPECT_EQ(f.focus, "BitBtn1");
+    EXPECT_THROW(f.form.RunStartup(), Error);
+    EXPECT_EQ(f.form.Values().TargetUser, "jsmith");
+    EXPECT_EQ(f.focus, "convertButton");
 }
 
 // Each of the sign-on operations failing: the one dialog, then the window closes. Closing signs
@@ -146,11 +147,11 @@ class StartupSignOnFailure : public StartupTest, public testing::WithParamInterf
 
 TEST_P(StartupSignOnFailure, WarnsAndCloses) {
     f.mailbox.faults[GetParam().operation] = 1;
-    f.form.FormActivate();
+    f.form.RunStartup();
 
     EXPECT_EQ(f.host.dialogs, (Log{"Unable to establish MAPI session."}));
     EXPECT_EQ(f.host.closeCount, 1);
-    EXPECT_TRUE(f.ListBox1.items.empty());
+    EXPECT_TRUE(f.subjectList.items.empty());
     EXPECT_EQ(f.focus, "");
     Log tail{"DIALOG Unable to establish MAPI session.", "CLOSE", "get SessionID"};
     if (GetParam().signedOn)
@@ -171,35 +172,35 @@ TEST_F(StartupTest, EmptyMailboxSignsOffAndClosesWithoutDialogOrConfiguration) {
     ProgramFolder withoutConfiguration;
     f.host.executablePath = withoutConfiguration.ExecutablePath();
     f.mailbox.messages.clear();
-    f.form.FormActivate();
+    f.form.RunStartup();
 
     EXPECT_TRUE(f.host.dialogs.empty()) << "a missing kelvor.prm was not even looked for";
     EXPECT_EQ(f.mailbox.log,
               Concat(SignOnCalls, {"get MsgCount", "SignOff", "CLOSE", "get SessionID"}));
-    EXPECT_EQ(f.form.GatewayDir, "");
+    EXPECT_EQ(f.form.Values().GatewayDir, "");
     EXPECT_EQ(f.focus, "");
 }
 
 TEST_F(StartupTest, MissingConfigurationWarnsAndClosesSigningOff) {
     ProgramFolder withoutConfiguration;
     f.host.executablePath = withoutConfiguration.ExecutablePath();
-    f.form.FormActivate();
+    f.form.RunStartup();
 
     EXPECT_EQ(f.host.dialogs, (Log{"No configuration file found."}));
     EXPECT_EQ(f.mailbox.log,
               Concat(SignOnCalls, {"get MsgCount", "DIALOG No configuration file found.", "CLOSE",
                                    "get SessionID", "SignOff"}));
     EXPECT_EQ(f.focus, "");
-    EXPECT_TRUE(f.ListBox1.items.empty());
+    EXPECT_TRUE(f.subjectList.items.empty());
 }
 
 TEST_F(StartupTest, EmptyFirstLineWarnsAndCloses) {
     folder.WriteConfiguration("\r\nACME\r\nMAIN\r\n");
-    f.form.FormActivate();
+    f.form.RunStartup();
     EXPECT_EQ(f.host.dialogs, (Log{"No gateway directory in configuration file."}));
     EXPECT_EQ(f.host.closeCount, 1);
     EXPECT_EQ(f.mailbox.CurrentSessionID(), 0);
-    EXPECT_TRUE(f.ListBox1.items.empty());
+    EXPECT_TRUE(f.subjectList.items.empty());
 }
 
 // A failure after the configuration is not the sequence's to catch: it escapes with its
@@ -217,17 +218,17 @@ class StartupLateFailure : public StartupTest, public testing::WithParamInterfac
 TEST_P(StartupLateFailure, EscapesAndKeepsTheWindowOpen) {
     f.mailbox.faults[GetParam().operation] = GetParam().occurrence;
     try {
-        f.form.FormActivate();
+        f.form.RunStartup();
         FAIL() << "no error escaped";
     } catch (const Error& error) {
         EXPECT_EQ(std::string(error.what()), "Injected failure of " + GetParam().operation);
     }
     EXPECT_TRUE(f.host.dialogs.empty());
     EXPECT_EQ(f.host.closeCount, 0);
-    EXPECT_EQ(f.form.RecipientQualifier1, "ACME");
-    EXPECT_EQ(f.ListBox1.items.size(), GetParam().subjects);
-    EXPECT_EQ(f.Memo1.text, GetParam().memo);
-    EXPECT_EQ(f.ListBox2.items.size(), GetParam().attachmentPaths);
+    EXPECT_EQ(f.form.Values().RecipientQualifier1, "ACME");
+    EXPECT_EQ(f.subjectList.items.size(), GetParam().subjects);
+    EXPECT_EQ(f.messageView.text, GetParam().memo);
+    EXPECT_EQ(f.attachmentList.items.size(), GetParam().attachmentPaths);
     EXPECT_EQ(f.mailbox.log.back(), "FAIL " + GetParam().operation);
 }
 
@@ -241,14 +242,14 @@ INSTANTIATE_TEST_SUITE_P(
                     LateFault{"get AttachmentPathName", 2, 3, "line 1\r\nline 2", 1}));
 
 TEST_F(StartupTest, TooLongTextForTheMessageViewEscapes) {
-    f.Memo1.capacity = 5;
+    f.messageView.capacity = 5;
     try {
-        f.form.FormActivate();
+        f.form.RunStartup();
         FAIL() << "no error escaped";
     } catch (const Error& error) {
         EXPECT_EQ(std::string(error.what()), "Text exceeds memo capacity");
     }
-    EXPECT_EQ(f.ListBox1.items.size(), 3u);
+    EXPECT_EQ(f.subjectList.items.size(), 3u);
     EXPECT_EQ(f.mailbox.log.back(), "get MsgNoteText");
 }
 

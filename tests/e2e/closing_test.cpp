@@ -11,7 +11,7 @@
 namespace kelvor::testing_support {
 namespace {
 
-using win32::BitBtn2Id;
+using win32::ExitButtonId;
 
 const std::string OneMessage = MailboxJson({{"Hello", "Ann", "Text", {}}});
 
@@ -34,7 +34,7 @@ const CloseWay CloseWays[] = {
     {"click on Exit",
      [](KelvorRun&, HWND window) {
          ASSERT_TRUE(BringToFront(window));
-         ClickWindow(GetDlgItem(window, BitBtn2Id));
+         ClickWindow(GetDlgItem(window, ExitButtonId));
      }},
     {"Alt+F4",
      [](KelvorRun&, HWND window) {

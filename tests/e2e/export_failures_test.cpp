@@ -79,7 +79,7 @@ TEST(ExportFailures, MissingAttInStopsConvertAfterTheFirstMessageAndTheProgramSt
     EXPECT_EQ(window.MemoText(), messages[1].body);
     EXPECT_EQ(run.Folder().Listing("API_IN"), "") << "a failed export left its request file";
 
-    window.ClickControl(BitBtn2Id);
+    window.ClickControl(ExitButtonId);
     EXPECT_EQ(run.Process().WaitForExit(), 0u);
     EXPECT_EQ(run.CountInLog("SignOff"), 1);
 }
@@ -126,8 +126,8 @@ TEST(ExportFailures, AFailingPropertyOrCopyEndsTheExportAndConvertButNotTheProgr
     ASSERT_TRUE(window.Ready());
 
     // A selection change that leaves nothing selected exports nothing.
-    PostMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(ListBox1Id, LBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(window.Control(ListBox1Id)));
+    PostMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(SubjectListId, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(window.Control(SubjectListId)));
 
     // Convert: message 0 fails after its body file, and the batch ends there.
     PressKey(VK_RETURN);
@@ -191,7 +191,7 @@ TEST(ExportFailures, AFailingPropertyOrCopyEndsTheExportAndConvertButNotTheProgr
     gateway.Partial(11, messages[3], 1);
     gateway.ExpectOnDisk(run.Folder());
 
-    window.ClickControl(BitBtn2Id);
+    window.ClickControl(ExitButtonId);
     EXPECT_EQ(run.Process().WaitForExit(), 0u);
 }
 

@@ -97,7 +97,7 @@ TEST(ExportSelection, ClicksKeysConvertAndASecondRunIntoTheSameGateway) {
 
     // The last text the name field held before it was cleared stays the target user; Convert
     // goes off with the text.
-    window.ClickControl(Edit1Id);
+    window.ClickControl(UserNameId);
     TypeText(L"ann");
     EXPECT_TRUE(WaitFor([&] { return window.ConvertEnabled(); }));
     PressKey(VK_BACK);
@@ -107,16 +107,16 @@ TEST(ExportSelection, ClicksKeysConvertAndASecondRunIntoTheSameGateway) {
     window.ClickSubject(3);
     Exported(run, gateway, 2, messages[3], "an");
     ExpectViewsShow(window, messages[3]);
-    EXPECT_EQ(window.Focus(), window.Control(ListBox1Id));
+    EXPECT_EQ(window.Focus(), window.Control(SubjectListId));
 
     PressKey(VK_DOWN);
     Exported(run, gateway, 3, messages[4], "an");
 
     // Convert after three single exports continues the numbers, message 1 for a second time.
-    window.ClickControl(Edit1Id);
+    window.ClickControl(UserNameId);
     TypeText(L"bob");
     EXPECT_TRUE(WaitFor([&] { return window.ConvertEnabled(); }));
-    window.ClickControl(BitBtn1Id);
+    window.ClickControl(ConvertButtonId);
     for (int i = 0; i < 5; ++i)
         Exported(run, gateway, 4 + i, messages[static_cast<std::size_t>(i)], "bob");
     EXPECT_EQ(window.SelectedSubject(), 4);
@@ -143,7 +143,7 @@ TEST(ExportSelection, ClicksKeysConvertAndASecondRunIntoTheSameGateway) {
 
     // Stepping up through the list exports every message passed; down again is export 10.
     PressKey(VK_TAB);
-    EXPECT_TRUE(WaitFor([&] { return window.Focus() == window.Control(ListBox1Id); }));
+    EXPECT_TRUE(WaitFor([&] { return window.Focus() == window.Control(SubjectListId); }));
     PressKeyTimes(VK_UP, 4);
     PressKey(VK_DOWN);
     for (int i = 0; i < 4; ++i)

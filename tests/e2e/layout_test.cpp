@@ -51,8 +51,8 @@ struct DesignRow {
 };
 
 constexpr DesignRow Design[] = {
-    {Edit1Id, 104, 24, 537, 24},   {BitBtn1Id, 256, 56, 233, 49},   {ListBox1Id, 105, 120, 536, 85},
-    {Memo1Id, 105, 216, 536, 189}, {ListBox2Id, 105, 414, 536, 89}, {BitBtn2Id, 272, 512, 233, 49},
+    {UserNameId, 104, 24, 537, 24},   {ConvertButtonId, 256, 56, 233, 49},   {SubjectListId, 105, 120, 536, 85},
+    {MessageViewId, 105, 216, 536, 189}, {AttachmentListId, 105, 414, 536, 89}, {ExitButtonId, 272, 512, 233, 49},
 };
 
 const std::string OneMessage = MailboxJson({{"Hello", "Ann", "Text", {}}});
@@ -135,9 +135,9 @@ TEST(Resolution, At144PixelsPerInchTheContentOutgrowsTheWindowAndScrolls) {
     // Grown beyond the design: the Exit button lies below the client area until scrolled to.
     RECT client{};
     GetClientRect(window.Handle(), &client);
-    EXPECT_GT(RectIn(window.Control(BitBtn2Id), window.Handle()).bottom, client.bottom);
+    EXPECT_GT(RectIn(window.Control(ExitButtonId), window.Handle()).bottom, client.bottom);
     SendMessageW(window.Handle(), WM_VSCROLL, SB_BOTTOM, 0);
-    EXPECT_LE(RectIn(window.Control(BitBtn2Id), window.Handle()).bottom, client.bottom);
+    EXPECT_LE(RectIn(window.Control(ExitButtonId), window.Handle()).bottom, client.bottom);
     PostMessageW(window.Handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(run.Process().WaitForExit(), 0u);
 }

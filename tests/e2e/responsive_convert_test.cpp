@@ -69,8 +69,8 @@ TEST(ResponsiveConvert, RepaintsWhileTheBatchRunsAndKeepsInputUntilItEnds) {
     run.Start(L"jsmith");
     const KelvorWindow window(run.MainWindow());
     ASSERT_TRUE(window.Ready());
-    const HWND list = window.Control(ListBox1Id);
-    const HWND memo = window.Control(Memo1Id);
+    const HWND list = window.Control(SubjectListId);
+    const HWND memo = window.Control(MessageViewId);
     RECT firstRow{};
     SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&firstRow));
     POINT click{(firstRow.left + firstRow.right) / 2, (firstRow.top + firstRow.bottom) / 2};
@@ -81,7 +81,7 @@ TEST(ResponsiveConvert, RepaintsWhileTheBatchRunsAndKeepsInputUntilItEnds) {
     Sleep(300);
     const HCURSOR idle = CurrentCursor();
 
-    PostMessageW(window.Control(BitBtn1Id), BM_CLICK, 0, 0);
+    PostMessageW(window.Control(ConvertButtonId), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return exists(100); }, 60s));
     EXPECT_NE(CurrentCursor(), idle) << "no busy cursor during the batch";
 

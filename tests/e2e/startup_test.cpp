@@ -27,18 +27,18 @@ TEST(Startup, WithoutUserNameTheFieldHasTheFocusAndConvertWaits) {
     run.Start();
     const KelvorWindow window(run.MainWindow());
     ASSERT_TRUE(window.Handle());
-    EXPECT_EQ(RemoteListItems(window.Control(ListBox1Id)),
+    EXPECT_EQ(RemoteListItems(window.Control(SubjectListId)),
               (std::vector<std::wstring>{L"First", L"Second", L"Third"}));
     EXPECT_EQ(window.SelectedSubject(), LB_ERR);
     EXPECT_EQ(window.MemoText(), "One\r\nline");
     EXPECT_EQ(window.AttachmentList().size(), 2u);
-    EXPECT_EQ(window.Focus(), window.Control(Edit1Id));
+    EXPECT_EQ(window.Focus(), window.Control(UserNameId));
     EXPECT_FALSE(window.ConvertEnabled());
 
     // Tab skips the disabled Convert button; Alt+C does nothing yet.
     ASSERT_TRUE(BringToFront(window.Handle()));
     PressAltKey('C');
-    for (const ControlId next : {ListBox1Id, BitBtn2Id, Edit1Id}) {
+    for (const ControlId next : {SubjectListId, ExitButtonId, UserNameId}) {
         PressKey(VK_TAB);
         EXPECT_TRUE(WaitFor([&] { return window.Focus() == window.Control(next); })) << next;
     }
@@ -49,7 +49,7 @@ TEST(Startup, WithoutUserNameTheFieldHasTheFocusAndConvertWaits) {
     EXPECT_TRUE(WaitFor([&] { return window.ConvertEnabled(); }));
     PressAltKey('C');
     EXPECT_TRUE(WaitFor([&] { return run.Folder().Listing("API_IN") == "1.API 2.API 3.API"; }));
-    EXPECT_EQ(window.Focus(), window.Control(Edit1Id));
+    EXPECT_EQ(window.Focus(), window.Control(UserNameId));
     PostMessageW(window.Handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(run.Process().WaitForExit(), 0u);
 }
@@ -59,11 +59,11 @@ TEST(Startup, WithUserNameConvertHasTheFocusAndOneEnterRunsIt) {
     run.Start(L"\"Zoe Example\" second-argument");
     const KelvorWindow window(run.MainWindow());
     ASSERT_TRUE(window.Handle());
-    EXPECT_EQ(RemoteText(window.Control(Edit1Id)), L"Zoe Example");
-    EXPECT_TRUE(HasStyle(window.Control(Edit1Id), ES_READONLY));
-    EXPECT_FALSE(HasStyle(window.Control(Edit1Id), WS_TABSTOP));
+    EXPECT_EQ(RemoteText(window.Control(UserNameId)), L"Zoe Example");
+    EXPECT_TRUE(HasStyle(window.Control(UserNameId), ES_READONLY));
+    EXPECT_FALSE(HasStyle(window.Control(UserNameId), WS_TABSTOP));
     EXPECT_TRUE(window.ConvertEnabled());
-    EXPECT_EQ(window.Focus(), window.Control(BitBtn1Id));
+    EXPECT_EQ(window.Focus(), window.Control(ConvertButtonId));
 
     ASSERT_TRUE(BringToFront(window.Handle()));
     PressKey(VK_RETURN);

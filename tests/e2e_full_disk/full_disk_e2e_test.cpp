@@ -68,7 +68,7 @@ TEST(FullDiskEndToEnd, ConvertShowsDiskFullAndTheProgramStaysOpen) {
     EXPECT_EQ(std::distance(fs::directory_iterator(gateway / "API_IN"), fs::directory_iterator()),
               failed - 1);
 
-    window.ClickControl(BitBtn2Id);
+    window.ClickControl(ExitButtonId);
     EXPECT_EQ(run.Process().WaitForExit(), 0u);
     EXPECT_EQ(run.CountInLog("SignOff"), 1);
 }

@@ -44,17 +44,16 @@ TEST(FullDisk, ConvertStopsWithDiskFullAndKeepsTheExportsBeforeWhole) {
     fs::create_directory(gateway / "API_IN");
     fs::create_directory(gateway / "ATT_IN");
 
-    MemoryForm f;
-    f.form.GatewayDir = gateway.string() + PathSeparator;
-    f.form.RecipientQualifier1 = "ACME";
-    f.form.RecipientQualifier2 = "MAIN";
-    f.form.TargetUser = "jsmith";
+    MemoryForm f(ProgramValues{.GatewayDir = gateway.string() + PathSeparator,
+                               .RecipientQualifier1 = "ACME",
+                               .RecipientQualifier2 = "MAIN",
+                               .TargetUser = "jsmith"});
     for (int i = 0; i < Messages; ++i) {
         const std::string subject = "Message " + std::to_string(i);
         // Empty bodies take no space, so it is a request file that meets the full disk.
         f.mailbox.messages.push_back(ScriptedMessage{
             std::u16string(subject.begin(), subject.end()), u"Ann Example", u"", {}});
-        f.ListBox1.Add(subject);
+        f.subjectList.Add(subject);
     }
     f.mailbox.SignOn();
     f.mailbox.SetMessagesSessionID(f.mailbox.SessionID());
@@ -62,11 +61,11 @@ TEST(FullDisk, ConvertStopsWithDiskFullAndKeepsTheExportsBeforeWhole) {
 
     std::string message;
     try {
-        f.form.BitBtn1Click();
+        f.form.ConvertAll();
     } catch (const Error& e) {
         message = e.what();
     }
-    const int failed = f.form.ExportCounter;
+    const int failed = f.form.Values().ExportCounter;
     ASSERT_GT(failed, 1) << "the disk filled before the first export";
     ASSERT_LT(failed, Messages) << "the disk never filled";
     EXPECT_EQ(message, "Disk full");

@@ -6,7 +6,6 @@
 
 #include "app/win32/layout.h"
 #include "support/win32_kelvor_run.h"
-#include "support/win32_process.h"
 
 #include <windows.h>
 
@@ -148,31 +147,7 @@ inline bool WaitForBytes(const std::filesystem::path& path, const std::string& e
 }
 
 inline std::string Ansi(std::wstring_view wide) {
-    const int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(), size,
-                        nullptr, nullptr);
-    return text;
-}
-
-// Types text into the focused control of the foreground window, character by character.
-inline void TypeText(std::wstring_view text) {
-    std::vector<INPUT> inputs;
-    for (const wchar_t c : text)
-        for (const DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
-            INPUT input{};
-            input.type = INPUT_KEYBOARD;
-            input.ki.wScan = c;
-            input.ki.dwFlags = KEYEVENTF_UNICODE | up;
-            inputs.push_back(input);
-        }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-inline void PressKeyTimes(WORD key, int times) {
-    for (int i = 0; i < times; ++i)
-        PressKey(key);
+    return Narrow(wide, CP_ACP);
 }
 
 // The main window of a running kelvor.exe, looked at and used from outside.
@@ -194,7 +169,7 @@ public:
 
     // A click on line `index` of the subject list.
     void ClickSubject(int index) const {
-        const HWND list = Control(win32::ListBox1Id);
+        const HWND list = Control(win32::SubjectListId);
         RECT item{};
         SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(index),
                      reinterpret_cast<LPARAM>(&item));
@@ -208,13 +183,15 @@ public:
         ClickAt({(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
     }
 
-    bool ConvertEnabled() const { return IsWindowEnabled(Control(win32::BitBtn1Id)) != FALSE; }
-    int SelectedSubject() const {
-        return static_cast<int>(SendMessageW(Control(win32::ListBox1Id), LB_GETCURSEL, 0, 0));
+    bool ConvertEnabled() const {
+        return IsWindowEnabled(Control(win32::ConvertButtonId)) != FALSE;
     }
-    std::string MemoText() const { return Ansi(RemoteText(Control(win32::Memo1Id))); }
+    int SelectedSubject() const {
+        return static_cast<int>(SendMessageW(Control(win32::SubjectListId), LB_GETCURSEL, 0, 0));
+    }
+    std::string MemoText() const { return Ansi(RemoteText(Control(win32::MessageViewId))); }
     std::vector<std::wstring> AttachmentList() const {
-        return RemoteListItems(Control(win32::ListBox2Id));
+        return RemoteListItems(Control(win32::AttachmentListId));
     }
     // The control of the window's thread that has the keyboard focus.
     HWND Focus() const {

@@ -4,7 +4,7 @@
 // logic. They record what the form does to them so tests can check order and state.
 
 #include "app/form_views.h"
-#include "app/unit1.h"
+#include "app/main_form.h"
 #include "mailbox/mailbox_source.h"
 #include "platform/error.h"
 
@@ -33,7 +33,7 @@ public:
     void SetItemIndex(int index) override { selected = index; }
 };
 
-class MemoryText : public TextView {
+class MemoryText : public MessageView {
 public:
     std::string text;
     std::size_t capacity = std::string::npos;
@@ -246,27 +246,39 @@ private:
 };
 
 // A form wired to in-memory controls, the way the Win32 shell wires the real window: the edit
-// field's change runs Edit1Change, and closing runs FormClose. `focus` names the control that
-// was given the focus last.
+// field's change runs OnUserNameChange, and closing runs OnClose. `focus` names the control that
+// was given the focus last. The program-wide values are those of a form that has not started,
+// or those given.
 struct MemoryForm {
+    explicit MemoryForm(ProgramValues values = {})
+        : form(Controls(), host, mailbox, std::move(values)) {
+        convertButton.enabled = false;
+        userName.onChange = [this] { form.OnUserNameChange(); };
+        host.onClose = [this] { form.OnClose(); };
+        host.journal = &mailbox.log;
+        userName.onFocus = [this] { focus = "userName"; };
+        convertButton.onFocus = [this] { focus = "convertButton"; };
+    }
+    MemoryForm(const MemoryForm&) = delete;
+    MemoryForm& operator=(const MemoryForm&) = delete;
+
+    MainFormControls Controls() {
+        return {userName, convertButton, subjectList, messageView, attachmentList};
+    }
+    // A form over the same controls and mailbox that goes on from the given values.
+    MainForm Resumed(ProgramValues values) {
+        return MainForm(Controls(), host, mailbox, std::move(values));
+    }
+
     std::string focus;
-    MemoryEdit Edit1;
-    MemoryButton BitBtn1;
-    MemoryList ListBox1;
-    MemoryText Memo1;
-    MemoryList ListBox2;
+    MemoryEdit userName;
+    MemoryButton convertButton;
+    MemoryList subjectList;
+    MemoryText messageView;
+    MemoryList attachmentList;
     MemoryHost host;
     ScriptedMailbox mailbox;
-    TForm1 form{FormControls{Edit1, BitBtn1, ListBox1, Memo1, ListBox2}, host, mailbox};
-
-    MemoryForm() {
-        BitBtn1.enabled = false;
-        Edit1.onChange = [this] { form.Edit1Change(); };
-        host.onClose = [this] { form.FormClose(); };
-        host.journal = &mailbox.log;
-        Edit1.onFocus = [this] { focus = "Edit1"; };
-        BitBtn1.onFocus = [this] { focus = "BitBtn1"; };
-    }
+    MainForm form;
 };
 
 } // namespace kelvor::testing_support

@@ -3,10 +3,14 @@
 // One run of the real kelvor.exe for an end-to-end test: a copy of the program in a folder of
 // its own with kelvor.prm and a gateway tree beside it, a stand-in mailbox and its call log.
 
+#include "driver/child_process.h"
+#include "driver/narrow_text.h"
+#include "driver/remote_window.h"
+#include "driver/user_input.h"
+#include "driver/wait.h"
 #include "support/native_path.h"
 #include "support/program_folder.h"
 #include "support/standin_mailbox.h"
-#include "support/win32_process.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -16,6 +20,8 @@
 #include <vector>
 
 namespace kelvor::testing_support {
+
+using namespace driver;
 
 struct JsonMessage {
     std::string subject;

@@ -66,13 +66,13 @@ TEST(ShowState, MinimizedStartRunsTheStartupAndWaitsOnTheTaskBar) {
     harness.Pump();
     EXPECT_TRUE(IsIconic(harness.application->Window()));
     EXPECT_FALSE(IsWindowVisible(window.Handle()));
-    EXPECT_EQ(SendMessageW(harness.Control(ListBox1Id), LB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendMessageW(harness.Control(SubjectListId), LB_GETCOUNT, 0, 0), 3);
 }
 
 TEST(ScrollBars, ShowWhenTheContentNoLongerFitsAndScrollIt) {
     ShellHarness harness;
     const MainWindow& window = harness.Start();
-    const HWND exit = harness.Control(BitBtn2Id);
+    const HWND exit = harness.Control(ExitButtonId);
     const auto style = [&] { return GetWindowLongPtrW(window.Handle(), GWL_STYLE); };
     EXPECT_FALSE(style() & (WS_VSCROLL | WS_HSCROLL));
 
@@ -95,7 +95,7 @@ TEST(ScrollBars, ShowWhenTheContentNoLongerFitsAndScrollIt) {
     harness.Pump();
     EXPECT_FALSE(style() & (WS_VSCROLL | WS_HSCROLL));
     RECT edit{};
-    GetWindowRect(harness.Control(Edit1Id), &edit);
+    GetWindowRect(harness.Control(UserNameId), &edit);
     MapWindowPoints(nullptr, window.Handle(), reinterpret_cast<POINT*>(&edit), 2);
     EXPECT_EQ(edit.left, window.Layout().Scale(104));
     EXPECT_EQ(edit.top, window.Layout().Scale(24));

@@ -1,6 +1,6 @@
-// Closing the main window in every way: FormClose signs the session off while it is signed on,
+// Closing the main window in every way: OnClose signs the session off while it is signed on,
 // the quit is asked for, and once it is pending no further dialog shows. Ending the Windows
-// session skips FormClose. The start-up's own ways of ending.
+// session skips OnClose. The start-up's own ways of ending.
 
 #include "app/win32/layout.h"
 #include "support/win32_dialog_watch.h"
@@ -25,8 +25,8 @@ const CloseWay CloseWays[] = {
     {"system menu / Alt+F4",
      [](ShellHarness& h) { h.Post(h.window->Handle(), WM_SYSCOMMAND, SC_CLOSE); }},
     {"Alt+F4 on a control",
-     [](ShellHarness& h) { h.Post(h.Control(Edit1Id), WM_SYSKEYDOWN, VK_F4, 0x20000001); }},
-    {"Exit button", [](ShellHarness& h) { SendMessageW(h.Control(BitBtn2Id), BM_CLICK, 0, 0); }},
+     [](ShellHarness& h) { h.Post(h.Control(UserNameId), WM_SYSKEYDOWN, VK_F4, 0x20000001); }},
+    {"Exit button", [](ShellHarness& h) { SendMessageW(h.Control(ExitButtonId), BM_CLICK, 0, 0); }},
     {"task-bar button",
      [](ShellHarness& h) { h.Post(h.application->Window(), WM_SYSCOMMAND, SC_CLOSE); }},
 };
@@ -52,7 +52,7 @@ TEST(Closing, EveryFurtherCloseRunsFormCloseAgain) {
     harness.Start();
     harness.Post(harness.window->Handle(), WM_CLOSE);
     harness.Post(harness.window->Handle(), WM_CLOSE);
-    // Signed off the first time: the second FormClose finds no session.
+    // Signed off the first time: the second OnClose finds no session.
     EXPECT_EQ(harness.LogCount("get SessionID"), 3);
     EXPECT_EQ(harness.LogCount("SignOff"), 1);
 }

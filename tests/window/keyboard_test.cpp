@@ -41,22 +41,22 @@ std::vector<HWND> TabWalk(ShellHarness& harness, int steps) {
 TEST(Keys, TabWalksTheTabOrderSkippingDisabledConvert) {
     ShellHarness harness;
     harness.Start();
-    ASSERT_EQ(GetFocus(), harness.Control(Edit1Id));
+    ASSERT_EQ(GetFocus(), harness.Control(UserNameId));
     EXPECT_EQ(TabWalk(harness, 3),
-              (std::vector<HWND>{harness.Control(ListBox1Id), harness.Control(BitBtn2Id),
-                                 harness.Control(Edit1Id)}));
+              (std::vector<HWND>{harness.Control(SubjectListId), harness.Control(ExitButtonId),
+                                 harness.Control(UserNameId)}));
 }
 
 TEST(Keys, TabReachesConvertOnceANameIsTyped) {
     ShellHarness harness;
     harness.Start();
-    harness.Post(harness.Control(Edit1Id), WM_CHAR, L'x');
+    harness.Post(harness.Control(UserNameId), WM_CHAR, L'x');
     EXPECT_EQ(TabWalk(harness, 4),
-              (std::vector<HWND>{harness.Control(BitBtn1Id), harness.Control(ListBox1Id),
-                                 harness.Control(BitBtn2Id), harness.Control(Edit1Id)}));
+              (std::vector<HWND>{harness.Control(ConvertButtonId), harness.Control(SubjectListId),
+                                 harness.Control(ExitButtonId), harness.Control(UserNameId)}));
     // Coming back by Tab selects the whole name.
     DWORD start = 1, end = 0;
-    SendMessageW(harness.Control(Edit1Id), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+    SendMessageW(harness.Control(UserNameId), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                  reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(start, 0u);
     EXPECT_EQ(end, 1u);
@@ -65,20 +65,20 @@ TEST(Keys, TabReachesConvertOnceANameIsTyped) {
 TEST(Keys, ShiftTabWalksBackwards) {
     ShellHarness harness;
     harness.Start();
-    harness.Post(harness.Control(Edit1Id), WM_CHAR, L'x');
+    harness.Post(harness.Control(UserNameId), WM_CHAR, L'x');
     const ShiftDown shift;
     EXPECT_EQ(TabWalk(harness, 4),
-              (std::vector<HWND>{harness.Control(BitBtn2Id), harness.Control(ListBox1Id),
-                                 harness.Control(BitBtn1Id), harness.Control(Edit1Id)}));
+              (std::vector<HWND>{harness.Control(ExitButtonId), harness.Control(SubjectListId),
+                                 harness.Control(ConvertButtonId), harness.Control(UserNameId)}));
 }
 
 TEST(Keys, TabSkipsTheFieldThatHoldsTheCommandLineName) {
     ShellHarness harness;
     harness.Start("kelvor.exe Ann");
-    ASSERT_EQ(GetFocus(), harness.Control(BitBtn1Id));
+    ASSERT_EQ(GetFocus(), harness.Control(ConvertButtonId));
     EXPECT_EQ(TabWalk(harness, 3),
-              (std::vector<HWND>{harness.Control(ListBox1Id), harness.Control(BitBtn2Id),
-                                 harness.Control(BitBtn1Id)}));
+              (std::vector<HWND>{harness.Control(SubjectListId), harness.Control(ExitButtonId),
+                                 harness.Control(ConvertButtonId)}));
 }
 
 TEST(Keys, EnterOnConvertRunsTheBatchOnce) {
@@ -86,15 +86,15 @@ TEST(Keys, EnterOnConvertRunsTheBatchOnce) {
     harness.Start("kelvor.exe Ann");
     harness.PressKey(GetFocus(), VK_RETURN);
     EXPECT_EQ(harness.folder.Listing("API_IN"), "1.API 2.API 3.API");
-    EXPECT_EQ(SendMessageW(harness.Control(ListBox1Id), LB_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(SendMessageW(harness.Control(SubjectListId), LB_GETCURSEL, 0, 0), 2);
     EXPECT_FALSE(harness.Pump());
 }
 
 TEST(Keys, EnterInTheUserNameFieldPressesNothing) {
     ShellHarness harness;
     harness.Start();
-    harness.Post(harness.Control(Edit1Id), WM_CHAR, L'x');
-    harness.PressKey(harness.Control(Edit1Id), VK_RETURN);
+    harness.Post(harness.Control(UserNameId), WM_CHAR, L'x');
+    harness.PressKey(harness.Control(UserNameId), VK_RETURN);
     EXPECT_EQ(harness.folder.Listing("API_IN"), "");
     EXPECT_FALSE(harness.Pump());
 }
@@ -102,8 +102,8 @@ TEST(Keys, EnterInTheUserNameFieldPressesNothing) {
 TEST(Keys, EnterOnExitCloses) {
     ShellHarness harness;
     harness.Start();
-    SetFocus(harness.Control(BitBtn2Id));
-    harness.PressKey(harness.Control(BitBtn2Id), VK_RETURN);
+    SetFocus(harness.Control(ExitButtonId));
+    harness.PressKey(harness.Control(ExitButtonId), VK_RETURN);
     EXPECT_TRUE(harness.Pump());
     EXPECT_EQ(harness.LogCount("SignOff"), 1);
 }
@@ -111,24 +111,24 @@ TEST(Keys, EnterOnExitCloses) {
 TEST(Keys, AltCPressesConvertOnlyWhileEnabled) {
     ShellHarness harness;
     harness.Start();
-    harness.PressAltKey(harness.Control(Edit1Id), L'c');
+    harness.PressAltKey(harness.Control(UserNameId), L'c');
     EXPECT_EQ(harness.folder.Listing("API_IN"), "");
 
-    harness.Post(harness.Control(Edit1Id), WM_CHAR, L'x');
-    harness.PressAltKey(harness.Control(Edit1Id), L'C');
+    harness.Post(harness.Control(UserNameId), WM_CHAR, L'x');
+    harness.PressAltKey(harness.Control(UserNameId), L'C');
     EXPECT_EQ(harness.folder.Listing("API_IN"), "1.API 2.API 3.API");
     // The key presses the button without taking the focus from the field.
-    EXPECT_EQ(GetFocus(), harness.Control(Edit1Id));
+    EXPECT_EQ(GetFocus(), harness.Control(UserNameId));
 }
 
 TEST(Keys, AltEPressesExitAndTheSecondAmpersandGivesNoKey) {
     ShellHarness harness;
     harness.Start();
-    harness.PressAltKey(harness.Control(ListBox1Id), L'x');
+    harness.PressAltKey(harness.Control(SubjectListId), L'x');
     EXPECT_FALSE(harness.Pump());
     EXPECT_EQ(harness.LogCount("SignOff"), 0);
 
-    harness.PressAltKey(harness.Control(ListBox1Id), L'e');
+    harness.PressAltKey(harness.Control(SubjectListId), L'e');
     EXPECT_TRUE(harness.Pump());
     EXPECT_EQ(harness.LogCount("SignOff"), 1);
 }

@@ -22,10 +22,12 @@ struct ScalingCase {
 // Edges scale, not sizes: rounding each edge on its own gives these.
 TEST(Scaling, ScalesEveryEdgeByTheZeroHeight) {
     const ScalingCase cases[] = {
-        {96, 13, Edit1Id, {85, 20, 521, 39}},     {96, 13, BitBtn2Id, {221, 416, 410, 456}},
-        {144, 20, Edit1Id, {130, 30, 801, 60}},   {144, 20, ListBox2Id, {131, 518, 801, 629}},
-        {120, 99, Memo1Id, {105, 216, 641, 405}}, // the design resolution keeps the design
-        {96, 16, BitBtn1Id, {256, 56, 489, 105}},
+        {96, 13, UserNameId, {85, 20, 521, 39}},
+        {96, 13, ExitButtonId, {221, 416, 410, 456}},
+        {144, 20, UserNameId, {130, 30, 801, 60}},
+        {144, 20, AttachmentListId, {131, 518, 801, 629}},
+        {120, 99, MessageViewId, {105, 216, 641, 405}}, // the design resolution keeps the design
+        {96, 16, ConvertButtonId, {256, 56, 489, 105}},
     };
     for (const auto& c : cases) {
         const RECT rect =
@@ -86,10 +88,11 @@ struct DesignRow {
 
 // The design table, at 120 pixels per inch.
 constexpr DesignRow Design[] = {
-    {Edit1Id, 104, 24, 537, 24},   {BitBtn1Id, 256, 56, 233, 49},   {ListBox1Id, 105, 120, 536, 85},
-    {Memo1Id, 105, 216, 536, 189}, {ListBox2Id, 105, 414, 536, 89}, {BitBtn2Id, 272, 512, 233, 49},
-    {Label4Id, 32, 24, 66, 16},    {Label1Id, 38, 118, 52, 16},     {Label2Id, 38, 214, 57, 16},
-    {Label3Id, 26, 414, 73, 16},
+    {UserNameId, 104, 24, 537, 24},        {ConvertButtonId, 256, 56, 233, 49},
+    {SubjectListId, 105, 120, 536, 85},    {MessageViewId, 105, 216, 536, 189},
+    {AttachmentListId, 105, 414, 536, 89}, {ExitButtonId, 272, 512, 233, 49},
+    {UserNameLabelId, 32, 24, 66, 16},     {SubjectsLabelId, 38, 118, 52, 16},
+    {MessageLabelId, 38, 214, 57, 16},     {AttachmentsLabelId, 26, 414, 73, 16},
 };
 
 TEST(MainWindowLayout, ControlsSitWhereTheRuleSays) {
@@ -108,7 +111,7 @@ TEST(MainWindowLayout, ControlsSitWhereTheRuleSays) {
         EXPECT_EQ(actual.top, MulDiv(row.top, zero, 16)) << row.id;
         wchar_t text[64] = {};
         GetWindowTextW(control, text, 64);
-        if (row.id >= Label1Id) {
+        if (row.id >= SubjectsLabelId) {
             // Labels take their text's size.
             const SIZE size = MeasureIn(font.get(), text);
             EXPECT_EQ(actual.right - actual.left, size.cx) << row.id;
@@ -144,19 +147,20 @@ TEST(MainWindowLayout, FontsFollowTheResolution) {
     const UniqueFont font = Font(fontHeight, FW_NORMAL);
     const int zero = pixelsPerInch == 120 ? 16 : MeasureIn(font.get(), L"0").cy;
 
-    for (const ControlId id : {Edit1Id, ListBox1Id, Memo1Id, ListBox2Id, BitBtn2Id, Label4Id}) {
+    for (const ControlId id : {UserNameId, SubjectListId, MessageViewId, AttachmentListId,
+                               ExitButtonId, UserNameLabelId}) {
         const LOGFONTW regular = FontOf(window.Control(id));
         EXPECT_EQ(regular.lfHeight, -fontHeight) << id;
         EXPECT_EQ(regular.lfWeight, FW_NORMAL) << id;
         EXPECT_STREQ(regular.lfFaceName, L"MS Sans Serif") << id;
         EXPECT_EQ(regular.lfCharSet, DEFAULT_CHARSET) << id;
     }
-    const LOGFONTW bold = FontOf(window.Control(BitBtn1Id));
+    const LOGFONTW bold = FontOf(window.Control(ConvertButtonId));
     EXPECT_EQ(bold.lfHeight, -MulDiv(14, zero, 16));
     EXPECT_EQ(bold.lfWeight, FW_BOLD);
     EXPECT_STREQ(bold.lfFaceName, L"MS Sans Serif");
 
-    for (const ControlId id : {ListBox1Id, ListBox2Id})
+    for (const ControlId id : {SubjectListId, AttachmentListId})
         EXPECT_EQ(SendMessageW(window.Control(id), LB_GETITEMHEIGHT, 0, 0), MulDiv(16, zero, 16));
 }
 
@@ -172,16 +176,16 @@ TEST(MainWindowLayout, ControlsHaveTheirKindsAndStates) {
     ShellHarness harness;
     const MainWindow& window = harness.Build();
     const StyleRow rows[] = {
-        {Edit1Id, L"Edit", WS_TABSTOP | ES_AUTOHSCROLL, ES_READONLY | ES_MULTILINE, L""},
-        {BitBtn1Id, L"Button", WS_TABSTOP | BS_OWNERDRAW | WS_DISABLED, 0, L"&Convert"},
-        {ListBox1Id, L"ListBox", WS_TABSTOP | LBS_NOTIFY, LBS_SORT | LBS_MULTIPLESEL, L""},
-        {Memo1Id, L"Edit", ES_MULTILINE | ES_READONLY | WS_VSCROLL, WS_TABSTOP, L""},
-        {ListBox2Id, L"ListBox", LBS_NOTIFY, WS_TABSTOP | LBS_SORT, L""},
-        {BitBtn2Id, L"Button", WS_TABSTOP | BS_OWNERDRAW, WS_DISABLED, L"&E&xit"},
-        {Label4Id, L"Static", SS_NOPREFIX, WS_TABSTOP, L"Username:"},
-        {Label1Id, L"Static", SS_NOPREFIX, WS_TABSTOP, L"Subjects"},
-        {Label2Id, L"Static", SS_NOPREFIX, WS_TABSTOP, L"Message"},
-        {Label3Id, L"Static", SS_NOPREFIX, WS_TABSTOP, L"Attachments"},
+        {UserNameId, L"Edit", WS_TABSTOP | ES_AUTOHSCROLL, ES_READONLY | ES_MULTILINE, L""},
+        {ConvertButtonId, L"Button", WS_TABSTOP | BS_OWNERDRAW | WS_DISABLED, 0, L"&Convert"},
+        {SubjectListId, L"ListBox", WS_TABSTOP | LBS_NOTIFY, LBS_SORT | LBS_MULTIPLESEL, L""},
+        {MessageViewId, L"Edit", ES_MULTILINE | ES_READONLY | WS_VSCROLL, WS_TABSTOP, L""},
+        {AttachmentListId, L"ListBox", LBS_NOTIFY, WS_TABSTOP | LBS_SORT, L""},
+        {ExitButtonId, L"Button", WS_TABSTOP | BS_OWNERDRAW, WS_DISABLED, L"&E&xit"},
+        {UserNameLabelId, L"Static", SS_NOPREFIX, WS_TABSTOP, L"Username:"},
+        {SubjectsLabelId, L"Static", SS_NOPREFIX, WS_TABSTOP, L"Subjects"},
+        {MessageLabelId, L"Static", SS_NOPREFIX, WS_TABSTOP, L"Message"},
+        {AttachmentsLabelId, L"Static", SS_NOPREFIX, WS_TABSTOP, L"Attachments"},
     };
     for (const auto& row : rows) {
         const HWND control = window.Control(row.id);
@@ -196,7 +200,7 @@ TEST(MainWindowLayout, ControlsHaveTheirKindsAndStates) {
         EXPECT_STREQ(text, row.text) << row.id;
     }
     // The user name field shows the I-beam.
-    EXPECT_EQ(GetClassLongPtrW(window.Control(Edit1Id), GCLP_HCURSOR),
+    EXPECT_EQ(GetClassLongPtrW(window.Control(UserNameId), GCLP_HCURSOR),
               reinterpret_cast<LONG_PTR>(LoadCursorW(nullptr, IDC_IBEAM)));
 }
 

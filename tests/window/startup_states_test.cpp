@@ -44,17 +44,17 @@ TEST(StartupStates, WithoutUserName) {
                                                {u"b", u"C:\\mail\\b"}};
     const MainWindow& window = harness.Start();
 
-    EXPECT_EQ(Items(harness.Control(ListBox1Id)),
+    EXPECT_EQ(Items(harness.Control(SubjectListId)),
               (std::vector<std::wstring>{L"First subject", L"Second subject", L"Third subject"}));
-    EXPECT_EQ(SendMessageW(harness.Control(ListBox1Id), LB_GETCURSEL, 0, 0), LB_ERR);
-    EXPECT_EQ(Text(harness.Control(Memo1Id)), L"Text one\r\nline two");
-    EXPECT_EQ(Items(harness.Control(ListBox2Id)),
+    EXPECT_EQ(SendMessageW(harness.Control(SubjectListId), LB_GETCURSEL, 0, 0), LB_ERR);
+    EXPECT_EQ(Text(harness.Control(MessageViewId)), L"Text one\r\nline two");
+    EXPECT_EQ(Items(harness.Control(AttachmentListId)),
               (std::vector<std::wstring>{L"C:\\mail\\a.txt", L"C:\\mail\\b"}));
-    EXPECT_EQ(Text(harness.Control(Edit1Id)), L"");
-    EXPECT_EQ(GetFocus(), harness.Control(Edit1Id));
-    EXPECT_FALSE(IsWindowEnabled(harness.Control(BitBtn1Id)));
-    EXPECT_FALSE(HasStyle(harness.Control(Edit1Id), ES_READONLY));
-    EXPECT_TRUE(HasStyle(harness.Control(Edit1Id), WS_TABSTOP));
+    EXPECT_EQ(Text(harness.Control(UserNameId)), L"");
+    EXPECT_EQ(GetFocus(), harness.Control(UserNameId));
+    EXPECT_FALSE(IsWindowEnabled(harness.Control(ConvertButtonId)));
+    EXPECT_FALSE(HasStyle(harness.Control(UserNameId), ES_READONLY));
+    EXPECT_TRUE(HasStyle(harness.Control(UserNameId), WS_TABSTOP));
     EXPECT_TRUE(IsWindowVisible(window.Handle()));
     EXPECT_FALSE(harness.Pump());
 }
@@ -63,12 +63,12 @@ TEST(StartupStates, WithUserNameFromTheCommandLine) {
     ShellHarness harness;
     MainWindow& window = harness.Start("kelvor.exe \"Ann Example\" ignored");
 
-    EXPECT_EQ(Text(harness.Control(Edit1Id)), L"Ann Example");
-    EXPECT_TRUE(HasStyle(harness.Control(Edit1Id), ES_READONLY));
-    EXPECT_FALSE(HasStyle(harness.Control(Edit1Id), WS_TABSTOP));
-    EXPECT_TRUE(IsWindowEnabled(harness.Control(BitBtn1Id)));
-    EXPECT_EQ(GetFocus(), harness.Control(BitBtn1Id));
-    EXPECT_EQ(window.Form().TargetUser, "Ann Example");
+    EXPECT_EQ(Text(harness.Control(UserNameId)), L"Ann Example");
+    EXPECT_TRUE(HasStyle(harness.Control(UserNameId), ES_READONLY));
+    EXPECT_FALSE(HasStyle(harness.Control(UserNameId), WS_TABSTOP));
+    EXPECT_TRUE(IsWindowEnabled(harness.Control(ConvertButtonId)));
+    EXPECT_EQ(GetFocus(), harness.Control(ConvertButtonId));
+    EXPECT_EQ(window.Form().Values().TargetUser, "Ann Example");
 }
 
 TEST(StartupStates, RunsOnceWhateverActivatesTheWindowLater) {
@@ -81,43 +81,43 @@ TEST(StartupStates, RunsOnceWhateverActivatesTheWindowLater) {
     harness.Pump();
     DestroyWindow(other);
     EXPECT_EQ(harness.LogCount("SignOn"), 1);
-    EXPECT_EQ(SendMessageW(harness.Control(ListBox1Id), LB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendMessageW(harness.Control(SubjectListId), LB_GETCOUNT, 0, 0), 3);
 }
 
 TEST(UserNameField, TypingSwitchesConvertOnAndOffAndKeepsTheLastName) {
     ShellHarness harness;
     MainWindow& window = harness.Start();
-    const HWND edit = harness.Control(Edit1Id);
-    const HWND convert = harness.Control(BitBtn1Id);
+    const HWND edit = harness.Control(UserNameId);
+    const HWND convert = harness.Control(ConvertButtonId);
 
     harness.Post(edit, WM_CHAR, L'J');
     harness.Post(edit, WM_CHAR, L'o');
     EXPECT_TRUE(IsWindowEnabled(convert));
-    EXPECT_EQ(window.Form().TargetUser, "Jo");
+    EXPECT_EQ(window.Form().Values().TargetUser, "Jo");
 
     SendMessageW(edit, EM_SETSEL, 0, -1);
     harness.Post(edit, WM_CHAR, VK_BACK);
     EXPECT_EQ(Text(edit), L"");
     EXPECT_FALSE(IsWindowEnabled(convert));
-    EXPECT_EQ(window.Form().TargetUser, "Jo");
+    EXPECT_EQ(window.Form().Values().TargetUser, "Jo");
 
     harness.Post(edit, WM_CHAR, L'K');
     EXPECT_TRUE(IsWindowEnabled(convert));
-    EXPECT_EQ(window.Form().TargetUser, "K");
+    EXPECT_EQ(window.Form().Values().TargetUser, "K");
 }
 
 TEST(UserNameField, ChangeHandlerRunsOnlyWhenTheTextChanges) {
     ShellHarness harness;
     harness.Start();
-    const HWND edit = harness.Control(Edit1Id);
-    const HWND convert = harness.Control(BitBtn1Id);
+    const HWND edit = harness.Control(UserNameId);
+    const HWND convert = harness.Control(ConvertButtonId);
     SetWindowTextW(edit, L"abc");
     ASSERT_TRUE(IsWindowEnabled(convert));
 
     // Convert is switched off behind the handler's back: only a run of the handler turns it on.
     EnableWindow(convert, FALSE);
     SetWindowTextW(edit, L"abc");
-    SendMessageW(GetParent(edit), WM_COMMAND, MAKEWPARAM(Edit1Id, EN_CHANGE),
+    SendMessageW(GetParent(edit), WM_COMMAND, MAKEWPARAM(UserNameId, EN_CHANGE),
                  reinterpret_cast<LPARAM>(edit));
     harness.Pump();
     EXPECT_FALSE(IsWindowEnabled(convert));
@@ -125,10 +125,31 @@ TEST(UserNameField, ChangeHandlerRunsOnlyWhenTheTextChanges) {
     EXPECT_TRUE(IsWindowEnabled(convert));
 }
 
+// The program setting the text runs the handler within its own call, so that an error in it
+// ends the handler that set the text; the user's typing runs it guarded.
+TEST(UserNameField, AnErrorOfTheChangeHandlerLeavesTheProgramsSetText) {
+    ShellHarness harness;
+    harness.Start();
+    int runs = 0;
+    EditControl field([&] {
+        ++runs;
+        throw Error("name refused");
+    });
+    field.Attach(harness.Control(UserNameId));
+    try {
+        field.SetText("Ann");
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_STREQ(error.what(), "name refused");
+    }
+    EXPECT_EQ(runs, 1);
+    EXPECT_FALSE(field.TakeChange()) << "the change was taken by SetText";
+}
+
 TEST(SubjectList, UserSelectionExportsAndProgramSelectionDoesNot) {
     ShellHarness harness;
     harness.Start();
-    const HWND list = harness.Control(ListBox1Id);
+    const HWND list = harness.Control(SubjectListId);
 
     // The program selects: nothing is exported.
     SendMessageW(list, LB_SETCURSEL, 1, 0);
@@ -142,14 +163,14 @@ TEST(SubjectList, UserSelectionExportsAndProgramSelectionDoesNot) {
     harness.Post(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
     harness.Post(list, WM_LBUTTONUP, 0, point);
     EXPECT_EQ(harness.folder.Listing("API_IN"), "1.API");
-    EXPECT_EQ(Text(harness.Control(Memo1Id)), L"Text one\r\nline two");
+    EXPECT_EQ(Text(harness.Control(MessageViewId)), L"Text one\r\nline two");
 
     // The user moves the selection down with the keyboard.
     SetFocus(list);
     harness.PressKey(list, VK_DOWN);
     EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 1);
     EXPECT_EQ(harness.folder.Listing("API_IN"), "1.API 2.API");
-    EXPECT_EQ(Text(harness.Control(Memo1Id)), L"Text two");
+    EXPECT_EQ(Text(harness.Control(MessageViewId)), L"Text two");
     EXPECT_NE(test::ReadBytes(harness.folder.ApiIn("2.API")).find("SUBJECT= Second subject;"),
               std::string::npos);
 }
@@ -157,7 +178,7 @@ TEST(SubjectList, UserSelectionExportsAndProgramSelectionDoesNot) {
 TEST(SubjectList, SelectionExportsEvenWithoutUserName) {
     ShellHarness harness;
     harness.Start();
-    const HWND list = harness.Control(ListBox1Id);
+    const HWND list = harness.Control(SubjectListId);
     SetFocus(list);
     harness.PressKey(list, VK_DOWN);
     EXPECT_EQ(harness.folder.Listing("API_IN"), "1.API");

@@ -25,7 +25,7 @@ TEST(MemoView, KeepsEveryByteOfTheCodePage) {
     for (int c = 0x20; c <= 0xFF; ++c)
         bytes += static_cast<char>(c);
     MemoControl memo;
-    memo.Attach(harness.Control(Memo1Id));
+    memo.Attach(harness.Control(MessageViewId));
     memo.SetText(bytes);
     EXPECT_EQ(memo.Text(), bytes);
     memo.Clear();
@@ -36,7 +36,7 @@ TEST(MemoView, TakesTextsFarBeyondTheEditControlsDefaultLimit) {
     ShellHarness harness;
     harness.Start();
     MemoControl memo;
-    memo.Attach(harness.Control(Memo1Id));
+    memo.Attach(harness.Control(MessageViewId));
     std::string big;
     while (big.size() < 200000)
         big += std::string(78, 'm') + "\r\n";
@@ -56,8 +56,8 @@ TEST(MemoView, TextBeyondItsCapacityIsAnError) {
     ShellHarness harness;
     harness.Start();
     MemoControl memo;
-    memo.Attach(harness.Control(Memo1Id));
-    SetWindowSubclass(harness.Control(Memo1Id), SmallMemo, 1, 0);
+    memo.Attach(harness.Control(MessageViewId));
+    SetWindowSubclass(harness.Control(MessageViewId), SmallMemo, 1, 0);
     memo.SetText("eight ok");
     EXPECT_EQ(memo.Text(), "eight ok");
     try {
@@ -80,8 +80,8 @@ std::wstring ControlText(HWND control) {
 TEST(HeldViews, KeepTheirChangesUntilTheRefresh) {
     ShellHarness harness;
     harness.Start();
-    const HWND memoWindow = harness.Control(Memo1Id);
-    const HWND subjects = harness.Control(ListBox1Id);
+    const HWND memoWindow = harness.Control(MessageViewId);
+    const HWND subjects = harness.Control(SubjectListId);
     MemoControl memo;
     memo.Attach(memoWindow);
     ListControl list;
@@ -129,7 +129,7 @@ TEST(ListView, AddsInOrderAndSelectsWithoutNotifying) {
     ShellHarness harness;
     harness.Start();
     ListControl list;
-    list.Attach(harness.Control(ListBox2Id));
+    list.Attach(harness.Control(AttachmentListId));
     list.Clear();
     EXPECT_EQ(list.Count(), 0);
     EXPECT_EQ(list.ItemIndex(), -1);
@@ -137,7 +137,7 @@ TEST(ListView, AddsInOrderAndSelectsWithoutNotifying) {
     list.Add("alpha");
     EXPECT_EQ(list.Count(), 2);
     wchar_t item[16] = {};
-    SendMessageW(harness.Control(ListBox2Id), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(item));
+    SendMessageW(harness.Control(AttachmentListId), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(item));
     EXPECT_STREQ(item, L"b\u00E9ta");
     list.SetItemIndex(1);
     EXPECT_EQ(list.ItemIndex(), 1);
@@ -148,15 +148,15 @@ TEST(ListView, AddsInOrderAndSelectsWithoutNotifying) {
 TEST(BatchProgress, PaintsWhatIsPendingAndTakesNoInput) {
     ShellHarness harness;
     MainWindow& window = harness.Start();
-    const HWND edit = harness.Control(Edit1Id);
+    const HWND edit = harness.Control(UserNameId);
     InvalidateRect(window.Handle(), nullptr, TRUE);
-    InvalidateRect(harness.Control(Memo1Id), nullptr, TRUE);
+    InvalidateRect(harness.Control(MessageViewId), nullptr, TRUE);
     PostMessageW(edit, WM_CHAR, L'q', 1);
 
     window.BatchProgress(1, 3);
 
     EXPECT_FALSE(GetUpdateRect(window.Handle(), nullptr, FALSE));
-    EXPECT_FALSE(GetUpdateRect(harness.Control(Memo1Id), nullptr, FALSE));
+    EXPECT_FALSE(GetUpdateRect(harness.Control(MessageViewId), nullptr, FALSE));
     MSG message;
     EXPECT_TRUE(PeekMessageW(&message, edit, WM_CHAR, WM_CHAR, PM_NOREMOVE));
     EXPECT_EQ(GetWindowTextLengthW(edit), 0);
@@ -184,18 +184,18 @@ TEST(BatchProgress, TheControlsFollowTheBatchAFewTimesASecond) {
     }
     harness.Start("kelvor.exe Ann");
     int setTexts = 0;
-    SetWindowSubclass(harness.Control(Memo1Id), CountingSetText, 1,
+    SetWindowSubclass(harness.Control(MessageViewId), CountingSetText, 1,
                       reinterpret_cast<DWORD_PTR>(&setTexts));
     const auto started = std::chrono::steady_clock::now();
-    SendMessageW(harness.Control(BitBtn1Id), BM_CLICK, 0, 0);
+    SendMessageW(harness.Control(ConvertButtonId), BM_CLICK, 0, 0);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
     EXPECT_TRUE(std::filesystem::exists(harness.folder.ApiIn(std::to_string(Messages) + ".API")));
     EXPECT_LE(setTexts, 2 + static_cast<int>(seconds * 4)) << "over " << seconds << " s";
-    EXPECT_EQ(ControlText(harness.Control(Memo1Id)), L"Text of message 299");
-    EXPECT_EQ(SendMessageW(harness.Control(ListBox1Id), LB_GETCURSEL, 0, 0), Messages - 1);
-    RemoveWindowSubclass(harness.Control(Memo1Id), CountingSetText, 1);
+    EXPECT_EQ(ControlText(harness.Control(MessageViewId)), L"Text of message 299");
+    EXPECT_EQ(SendMessageW(harness.Control(SubjectListId), LB_GETCURSEL, 0, 0), Messages - 1);
+    RemoveWindowSubclass(harness.Control(MessageViewId), CountingSetText, 1);
 }
 
 TEST(BatchProgress, TheBusyCursorShowsDuringConvertOnly) {
@@ -206,7 +206,7 @@ TEST(BatchProgress, TheBusyCursorShowsDuringConvertOnly) {
     HCURSOR during = nullptr;
     DialogWatch watch;
     watch.onShow = [&](HWND) { during = GetCursor(); };
-    SendMessageW(harness.Control(BitBtn1Id), BM_CLICK, 0, 0);
+    SendMessageW(harness.Control(ConvertButtonId), BM_CLICK, 0, 0);
     ASSERT_EQ(watch.Seen().size(), 1u);
     EXPECT_EQ(during, wait);
     EXPECT_NE(GetCursor(), wait);

@@ -1,4 +1,4 @@
-#include "app/win32/export_views.h"
+#include "app/win32/held_views.h"
 
 #include <windows.h>
 
@@ -6,37 +6,37 @@
 
 namespace kelvor::win32 {
 
-void ExportViews::Hold() {
+void HeldViews::Hold() {
     SetHeld(true);
 }
 
-bool ExportViews::Pending() const {
+bool HeldViews::Pending() const {
     return subjects_.Pending() || message_.Pending() || attachments_.Pending();
 }
 
-void ExportViews::RefreshIfDue(std::chrono::milliseconds minimumGap) {
+void HeldViews::RefreshIfDue(std::chrono::milliseconds minimumGap) {
     if (Pending() && pacer_.Due(RefreshPacer::Clock::now(), minimumGap))
         Refresh();
 }
 
-void ExportViews::Release() {
+void HeldViews::Release() {
     SetHeld(false);
     if (Pending())
         Refresh();
 }
 
-void ExportViews::ReleaseIfDue() {
+void HeldViews::ReleaseIfDue() {
     if (!Pending() || pacer_.Due(RefreshPacer::Clock::now(), std::chrono::milliseconds(0)))
         Release();
 }
 
-void ExportViews::SetHeld(bool held) {
+void HeldViews::SetHeld(bool held) {
     subjects_.SetHeld(held);
     message_.SetHeld(held);
     attachments_.SetHeld(held);
 }
 
-void ExportViews::Refresh() {
+void HeldViews::Refresh() {
     const auto start = RefreshPacer::Clock::now();
     std::exception_ptr failure;
     const auto attempt = [&failure](auto& view) {

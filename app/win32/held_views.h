@@ -11,9 +11,9 @@
 
 namespace kelvor::win32 {
 
-class ExportViews {
+class HeldViews {
 public:
-    ExportViews(ListControl& subjects, MemoControl& message, ListControl& attachments)
+    HeldViews(ListControl& subjects, MemoControl& message, ListControl& attachments)
         : subjects_(subjects), message_(message), attachments_(attachments) {}
 
     void Hold();

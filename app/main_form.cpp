@@ -1,0 +1,68 @@
+#include "app/main_form.h"
+
+namespace kelvor {
+
+MainForm::MainForm(MainFormControls controls, FormHost& host, MailboxSource& mailbox,
+                   ProgramValues values)
+    : controls_(controls), host_(host), mailbox_(mailbox), values_(std::move(values)) {}
+
+void MainForm::OnUserNameChange() {
+    const std::string text = controls_.userName.Text();
+    if (text.empty()) {
+        // The last name typed stays the target until another one is typed.
+        controls_.convertButton.SetEnabled(false);
+        return;
+    }
+    controls_.convertButton.SetEnabled(true);
+    values_.TargetUser = text;
+}
+
+void MainForm::OnExitClick() {
+    host_.Close();
+}
+
+void MainForm::OnClose() {
+    if (mailbox_.SessionID() > 0)
+        mailbox_.SignOff();
+}
+
+void MainForm::WarnUser(const std::string& text) {
+    host_.ShowErrorDialog(text);
+    host_.Close();
+}
+
+bool MainForm::ExportSelected() {
+    const int position = controls_.subjectList.ItemIndex();
+    if (position < 0)
+        return false;
+    const std::int32_t n = ++values_.ExportCounter;
+    MessageExport message(mailbox_, {controls_.messageView, controls_.attachmentList},
+                          {values_.GatewayDir, values_.RecipientQualifier1,
+                           values_.RecipientQualifier2, values_.TargetUser},
+                          n);
+    if (!CreateRequestFile(message))
+        return false;
+    message.Write(position);
+    return true;
+}
+
+bool MainForm::CreateRequestFile(MessageExport& message) {
+    if (message.Begin())
+        return true;
+    host_.ShowErrorDialog("Unable to create API Gateway file!");
+    mailbox_.SignOff();
+    host_.Close();
+    return false;
+}
+
+void MainForm::ConvertAll() {
+    const int total = controls_.subjectList.Count();
+    for (int i = 0; i < total; ++i) {
+        controls_.subjectList.SetItemIndex(i);
+        if (!ExportSelected())
+            return;
+        host_.BatchProgress(i + 1, total);
+    }
+}
+
+} // namespace kelvor

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "app/form_views.h"
+#include "gateway/message_export.h"
+#include "mailbox/mailbox_source.h"
+
+#include <cstdint>
+#include <string>
+
+namespace kelvor {
+
+// The values the whole program shares: set by the start-up sequence, the user name field and
+// the exports, read by the exports.
+struct ProgramValues {
+    std::string ProgramDir{};
+    std::string GatewayDir{};
+    std::string RecipientQualifier1{};
+    std::string RecipientQualifier2{};
+    std::string TargetUser{};
+    std::int32_t ExportCounter = 0;
+};
+
+// The main window's logic, free of any window system: its handlers and the program-wide values.
+// The Win32 shell owns the real window and forwards each event to its handler here.
+class MainForm {
+public:
+    MainForm(MainFormControls controls, FormHost& host, MailboxSource& mailbox,
+             ProgramValues values = {});
+
+    const ProgramValues& Values() const { return values_; }
+
+    // The start-up sequence; the shell runs it once, on the first activation.
+    void RunStartup();
+    void OnClose();
+    void OnUserNameChange();
+    void OnExitClick();
+    // Exports the message of the selected subject; tells the batch whether the export created
+    // its request file. Any other failure propagates.
+    bool ExportSelected();
+    // Exports every subject in list order, stopping at an export that could not create its
+    // request file.
+    void ConvertAll();
+    void WarnUser(const std::string& text);
+
+private:
+    // When the export cannot create its request file: tells the user, signs off and closes.
+    bool CreateRequestFile(MessageExport& message);
+    // False when the program cannot go on: the user has been told and the window closes.
+    bool LoadProgramConfiguration();
+    void TakeUserNameFromCommandLine();
+
+    MainFormControls controls_;
+    FormHost& host_;
+    MailboxSource& mailbox_;
+    ProgramValues values_;
+};
+
+} // namespace kelvor
