@@ -24,7 +24,8 @@ std::vector<std::string> SplitCommandLine(std::string_view commandLine) {
             else if (argument.size() < MaxArgumentLength)
                 argument += commandLine[i];
         }
-        if (!argument.empty())
+        // Argument 0 is the program, whatever it holds.
+        if (!argument.empty() || arguments.empty())
             arguments.push_back(std::move(argument));
     }
     return arguments;

@@ -11,6 +11,9 @@ namespace kelvor {
 
 class ListView : public LineList {
 public:
+    // Between the two, items are added without being shown one by one.
+    virtual void BeginUpdate() = 0;
+    virtual void EndUpdate() = 0;
     virtual int Count() const = 0;
     // -1 when nothing is selected.
     virtual int ItemIndex() const = 0;
@@ -51,9 +54,24 @@ public:
     virtual std::string ExecutablePath() const = 0;
     // The process's whole command line, program name included, as 8-bit text.
     virtual std::string CommandLine() const = 0;
+    // Whether the window takes the user's input. The start-up turns it off while it signs on,
+    // whatever dialog the mailbox shows meanwhile.
+    virtual void SetInputEnabled(bool enabled) = 0;
     // Called between the exports of a batch, so a long Convert can show its progress. It must
     // not handle user input.
     virtual void BatchProgress(int done, int total) { (void)done, (void)total; }
+};
+
+// A list being filled, for the life of the object.
+class ListUpdate {
+public:
+    explicit ListUpdate(ListView& list) : list_(list) { list_.BeginUpdate(); }
+    ~ListUpdate() { list_.EndUpdate(); }
+    ListUpdate(const ListUpdate&) = delete;
+    ListUpdate& operator=(const ListUpdate&) = delete;
+
+private:
+    ListView& list_;
 };
 
 struct MainFormControls {
@@ -61,7 +79,7 @@ struct MainFormControls {
     ButtonView& convertButton;
     ListView& subjectList;
     MessageView& messageView;
-    LineList& attachmentList;
+    ListView& attachmentList;
 };
 
 } // namespace kelvor

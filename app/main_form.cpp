@@ -1,5 +1,10 @@
 #include "app/main_form.h"
 
+#include "platform/error.h"
+
+#include <limits>
+#include <string>
+
 namespace kelvor {
 
 MainForm::MainForm(MainFormControls controls, FormHost& host, MailboxSource& mailbox,
@@ -35,6 +40,10 @@ bool MainForm::ExportSelected() {
     const int position = controls_.subjectList.ItemIndex();
     if (position < 0)
         return false;
+    // The counter never wraps round to numbers the gateway has had already.
+    if (values_.ExportCounter == std::numeric_limits<std::int32_t>::max())
+        throw Error("No export number is left: this run has made " +
+                    std::to_string(values_.ExportCounter) + " exports");
     const std::int32_t n = ++values_.ExportCounter;
     MessageExport message(mailbox_, {controls_.messageView, controls_.attachmentList},
                           {values_.GatewayDir, values_.RecipientQualifier1,

@@ -45,6 +45,8 @@ public:
 private:
     // When the export cannot create its request file: tells the user, signs off and closes.
     bool CreateRequestFile(MessageExport& message);
+    // The mailbox block: false when any of its operations failed.
+    bool SignOn();
     // False when the program cannot go on: the user has been told and the window closes.
     bool LoadProgramConfiguration();
     void TakeUserNameFromCommandLine();

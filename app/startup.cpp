@@ -8,17 +8,26 @@
 #include <vector>
 
 namespace kelvor {
+namespace {
+
+// No input for the life of the object.
+class InputOff {
+public:
+    explicit InputOff(FormHost& host) : host_(host) { host_.SetInputEnabled(false); }
+    ~InputOff() { host_.SetInputEnabled(true); }
+    InputOff(const InputOff&) = delete;
+    InputOff& operator=(const InputOff&) = delete;
+
+private:
+    FormHost& host_;
+};
+
+} // namespace
 
 void MainForm::RunStartup() {
     values_.ExportCounter = 0;
 
-    try {
-        mailbox_.SetLogonUI(true);
-        mailbox_.SetNewSession(true);
-        mailbox_.SignOn();
-        mailbox_.SetMessagesSessionID(mailbox_.SessionID());
-        mailbox_.Fetch();
-    } catch (const std::exception&) {
+    if (!SignOn()) {
         // Whatever went wrong, the user can do nothing here but try again later.
         WarnUser("Unable to establish MAPI session.");
         return;
@@ -36,19 +45,37 @@ void MainForm::RunStartup() {
     TakeUserNameFromCommandLine();
 
     const std::int32_t count = mailbox_.MsgCount();
-    for (std::int32_t i = 0; i < count; ++i) {
-        mailbox_.SetMsgIndex(i);
-        controls_.subjectList.Add(ToAnsi(mailbox_.MsgSubject()));
+    {
+        const ListUpdate update(controls_.subjectList);
+        for (std::int32_t i = 0; i < count; ++i) {
+            mailbox_.SetMsgIndex(i);
+            controls_.subjectList.Add(ToAnsi(mailbox_.MsgSubject()));
+        }
     }
 
     mailbox_.SetMsgIndex(0);
     ShowNoteText(mailbox_, controls_.messageView);
     if (mailbox_.AttachmentCount() > 0) {
         const std::int32_t attachments = mailbox_.AttachmentCount();
+        const ListUpdate update(controls_.attachmentList);
         for (std::int32_t k = 0; k < attachments; ++k) {
             mailbox_.SetAttachmentIndex(k);
             controls_.attachmentList.Add(ToAnsi(mailbox_.AttachmentPathName()));
         }
+    }
+}
+
+bool MainForm::SignOn() {
+    const InputOff noInput(host_);
+    try {
+        mailbox_.SetLogonUI(true);
+        mailbox_.SetNewSession(true);
+        mailbox_.SignOn();
+        mailbox_.SetMessagesSessionID(mailbox_.SessionID());
+        mailbox_.Fetch();
+        return true;
+    } catch (const std::exception&) {
+        return false;
     }
 }
 

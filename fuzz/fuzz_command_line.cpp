@@ -1,5 +1,6 @@
-// Command-line splitting: whatever the line, arguments are never empty, never longer than the
-// limit, never keep a quote, and are made of the line's own bytes in order.
+// Command-line splitting: whatever the line, arguments after the program's are never empty,
+// none is longer than the limit or keeps a quote, and all are made of the line's own bytes in
+// order.
 
 #include "app/command_line.h"
 
@@ -10,8 +11,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view line(reinterpret_cast<const char*>(data), size);
     std::size_t position = 0;
-    for (const auto& argument : kelvor::SplitCommandLine(line)) {
-        if (argument.empty() || argument.size() > kelvor::MaxArgumentLength ||
+    const auto arguments = kelvor::SplitCommandLine(line);
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const auto& argument = arguments[i];
+        if ((i > 0 && argument.empty()) || argument.size() > kelvor::MaxArgumentLength ||
             argument.find('"') != std::string::npos)
             std::abort();
         for (char c : argument) {

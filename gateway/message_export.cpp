@@ -5,6 +5,9 @@
 #include "platform/files.h"
 #include "platform/text_conversion.h"
 
+#include <exception>
+#include <string>
+
 namespace kelvor {
 
 void ShowNoteText(MailboxSource& mailbox, MessageView& view) {
@@ -20,8 +23,10 @@ bool MessageExport::Begin() {
 void MessageExport::Write(std::int32_t position) {
     try {
         WriteRequest(position);
-    } catch (...) {
-        request_.Discard();
+    } catch (const std::exception& error) {
+        if (!request_.Discard())
+            throw Error(std::string(error.what()) + "; the unfinished request file " +
+                        RequestFilePath(settings_.gatewayDir, n_) + " could not be removed");
         throw;
     }
 }

@@ -73,7 +73,7 @@ void RequestFile::Close() {
     file_.Close();
 }
 
-void RequestFile::Discard() {
+bool RequestFile::Discard() {
     buffer_.clear();
     OutputFile closing = std::move(file_);
     try {
@@ -81,10 +81,8 @@ void RequestFile::Discard() {
     } catch (const Error&) {
         // The file goes away regardless.
     }
-    if (!path_.empty()) {
-        RemoveFile(path_);
-        path_.clear();
-    }
+    const std::string path = std::exchange(path_, {});
+    return path.empty() || RemoveFile(path);
 }
 
 void RequestFile::CloseQuietly() noexcept {

@@ -33,8 +33,9 @@ public:
     // Flushes and closes; throws EInOutError.
     void Close();
     // Closes without reporting errors and removes the file last created, even when already
-    // closed: for an export that failed part-way, its last write or its close included.
-    void Discard();
+    // closed: for an export that failed part-way, its last write or its close included. False
+    // when the file is still there.
+    [[nodiscard]] bool Discard();
 
     // The keyword lines, values made safe with RequestValue.
     void WriteHeader(); // "WPC-API= 1.2;", "MSG-TYPE= MAIL;", "MSG-ACTION= Import-Inbox;"

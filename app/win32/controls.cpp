@@ -34,6 +34,15 @@ void ListControl::Add(const std::string& item) {
         AddItem(control_, FromAnsi(item));
 }
 
+void ListControl::BeginUpdate() {
+    SendMessageW(control_, WM_SETREDRAW, FALSE, 0);
+}
+
+void ListControl::EndUpdate() {
+    SendMessageW(control_, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(control_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
+}
+
 int ListControl::Count() const {
     if (items_)
         return static_cast<int>(items_->size());

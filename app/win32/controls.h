@@ -32,6 +32,10 @@ class ListControl final : public ListView, public ControlView {
 public:
     void Clear() override;
     void Add(const std::string& item) override;
+    // Filled item by item, the list repaints and rescales its scroll bar once, at the end: a
+    // mailbox of thousands of subjects would otherwise take minutes to list.
+    void BeginUpdate() override;
+    void EndUpdate() override;
     int Count() const override;
     int ItemIndex() const override;
     void SetItemIndex(int index) override;

@@ -4,7 +4,6 @@
 #include "app/win32/artwork.h"
 #include "app/win32/busy_cursor.h"
 #include "app/win32/error_dialog.h"
-#include "app/win32/redraw_suspended.h"
 #include "app/win32/window_class.h"
 
 #include <algorithm>
@@ -71,13 +70,17 @@ bool IsMinimizing(int showCommand) {
 
 } // namespace
 
+MainWindow::MainWindow(Application& application, ProcessInfo process)
+    : MainWindow(application, nullptr, std::move(process)) {}
+
 MainWindow::MainWindow(Application& application, MailboxSource& mailbox, ProcessInfo process)
+    : MainWindow(application, &mailbox, std::move(process)) {}
+
+MainWindow::MainWindow(Application& application, MailboxSource* mailbox, ProcessInfo process)
     : application_(application), process_(std::move(process)),
-      userName_([this] { form_.OnUserNameChange(); }),
-      views_(subjectList_, messageView_, attachmentList_),
-      form_({userName_, convertButton_, subjectList_, messageView_, attachmentList_}, *this,
-            mailbox),
-      convertGlyph_(ConvertGlyph), exitGlyph_(ExitGlyph) {
+      userName_([this] { form_->OnUserNameChange(); }),
+      views_(subjectList_, messageView_, attachmentList_), convertGlyph_(ConvertGlyph),
+      exitGlyph_(ExitGlyph) {
     CreateFonts();
     RegisterObjectClass<MainWindow>(
         ClassName, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
@@ -88,6 +91,14 @@ MainWindow::MainWindow(Application& application, MailboxSource& mailbox, Process
     if (!window_)
         throw Error("Cannot create the main window");
     try {
+        // The controls are hosted on the window, which owns their dialogs.
+        if (!mailbox) {
+            mapiControls_ = std::make_unique<MapiControls>(window_);
+            mailbox = mapiControls_.get();
+        }
+        form_.emplace(MainFormControls{userName_, convertButton_, subjectList_, messageView_,
+                                       attachmentList_},
+                      *this, *mailbox);
         const auto icon = reinterpret_cast<LPARAM>(application.Icon());
         SendMessageW(window_, WM_SETICON, ICON_BIG, icon);
         SendMessageW(window_, WM_SETICON, ICON_SMALL, icon);
@@ -97,6 +108,7 @@ MainWindow::MainWindow(Application& application, MailboxSource& mailbox, Process
             Control(UserNameId));
         taskbar_ = std::make_unique<TaskbarProgress>(application.Window());
     } catch (...) {
+        mapiControls_.reset();
         DestroyWindow(window_);
         throw;
     }
@@ -109,6 +121,8 @@ MainWindow::MainWindow(Application& application, MailboxSource& mailbox, Process
 MainWindow::~MainWindow() {
     application_.SetIdleWork({}, {});
     application_.SetMainWindow(nullptr, {});
+    // Closed and unsited while their site's window is still there.
+    mapiControls_.reset();
     DestroyWindow(window_);
 }
 
@@ -180,11 +194,17 @@ void MainWindow::Close() {
         return;
     // Closing goes on whatever signing off does.
     try {
-        form_.OnClose();
+        form_->OnClose();
     } catch (...) {
         ShowHandlerError(std::current_exception());
     }
     application_.Terminate();
+}
+
+void MainWindow::SetInputEnabled(bool enabled) {
+    // The task-bar button's window too: its close command would close the main window.
+    EnableWindow(application_.Window(), enabled);
+    EnableWindow(window_, enabled);
 }
 
 void MainWindow::BatchProgress(int done, int total) {
@@ -198,9 +218,7 @@ void MainWindow::RunStartupOnce() {
     if (started_)
         return;
     started_ = true;
-    const RedrawSuspended subjects(Control(SubjectListId));
-    const RedrawSuspended attachments(Control(AttachmentListId));
-    Guarded([this] { form_.RunStartup(); });
+    Guarded([this] { form_->RunStartup(); });
 }
 
 void MainWindow::OnActivate(WPARAM wParam) {
@@ -229,7 +247,7 @@ void MainWindow::OnCommand(int id, int notification) {
     case UserNameId:
         if (notification == EN_CHANGE)
             if (userName_.TakeChange())
-                Guarded([this] { form_.OnUserNameChange(); });
+                Guarded([this] { form_->OnUserNameChange(); });
         break;
     case ConvertButtonId:
         if (notification == BN_CLICKED) {
@@ -237,7 +255,7 @@ void MainWindow::OnCommand(int id, int notification) {
                 const BusyCursor busy;
                 Guarded([this] {
                     views_.Hold();
-                    form_.ConvertAll();
+                    form_->ConvertAll();
                     views_.Release();
                 });
             }
@@ -246,14 +264,14 @@ void MainWindow::OnCommand(int id, int notification) {
         break;
     case ExitButtonId:
         if (notification == BN_CLICKED)
-            Guarded([this] { form_.OnExitClick(); });
+            Guarded([this] { form_->OnExitClick(); });
         break;
     case SubjectListId:
         if (notification == LBN_SELCHANGE) {
             const BusyCursor busy;
             Guarded([this] {
                 views_.Hold();
-                form_.ExportSelected();
+                form_->ExportSelected();
                 // Otherwise the message loop shows the export once the user pauses.
                 views_.ReleaseIfDue();
             });

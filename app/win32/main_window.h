@@ -14,19 +14,23 @@
 #include "app/win32/process_info.h"
 #include "app/win32/taskbar_progress.h"
 #include "app/win32/unique_handle.h"
+#include "mailbox/com/mapi_controls.h"
 #include "mailbox/mailbox_source.h"
 
 #include <windows.h>
 
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace kelvor::win32 {
 
 class MainWindow final : public FormHost {
 public:
-    // Builds the window and its controls, hidden, owned by the application's window.
+    // Builds the window and its controls, hidden, owned by the application's window: with the
+    // MAPI controls hosted on it, or with another mailbox that outlives the window.
+    MainWindow(Application& application, ProcessInfo process);
     MainWindow(Application& application, MailboxSource& mailbox, ProcessInfo process);
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
@@ -35,7 +39,7 @@ public:
     HWND Handle() const { return window_; }
     HWND Control(ControlId id) const { return GetDlgItem(window_, id); }
     const Scaling& Layout() const { return scaling_; }
-    MainForm& Form() { return form_; }
+    const MainForm& Form() const { return *form_; }
 
     // Shows the task-bar button and the window in the show state the process was started
     // with; the first activation runs the start-up sequence, which has run once this returns.
@@ -44,6 +48,7 @@ public:
     // FormHost
     void ShowErrorDialog(const std::string& text) override;
     void Close() override;
+    void SetInputEnabled(bool enabled) override;
     std::string ExecutablePath() const override { return process_.executablePath; }
     std::string CommandLine() const override { return process_.commandLine; }
     void BatchProgress(int done, int total) override;
@@ -51,6 +56,7 @@ public:
     bool HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 private:
+    MainWindow(Application& application, MailboxSource* mailbox, ProcessInfo process);
     void CreateFonts();
     void CreateControls();
     void RunStartupOnce();
@@ -73,7 +79,8 @@ private:
     MemoControl messageView_;
     ListControl attachmentList_;
     HeldViews views_;
-    MainForm form_;
+    std::unique_ptr<MapiControls> mapiControls_;
+    std::optional<MainForm> form_;
 
     Scaling scaling_;
     UniqueFont font_;

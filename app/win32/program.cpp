@@ -3,7 +3,6 @@
 #include "app/win32/application.h"
 #include "app/win32/application_error.h"
 #include "app/win32/main_window.h"
-#include "mailbox/com/mapi_controls.h"
 #include "mailbox/com/ole_error.h"
 
 #include <commctrl.h>
@@ -35,12 +34,9 @@ int RunProgram(int showCommand) noexcept {
         const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&controls);
         Application application;
-        // The window refers to the controls: it goes first.
-        std::optional<MapiControls> mapi;
         std::optional<MainWindow> window;
         try {
-            mapi.emplace();
-            window.emplace(application, *mapi, ProcessInfo::Current());
+            window.emplace(application, ProcessInfo::Current());
         } catch (const std::exception& error) {
             ShowApplicationError(error);
             return 1;

@@ -13,6 +13,11 @@ UniqueVariant GetProperty(IDispatch& control, DISPID dispid, VARTYPE type) {
                                           result.get(), &info, &argumentError);
     if (FAILED(status))
         ThrowInvokeError(status, info);
+    // A text the control does not have reads as empty: a null BSTR is the empty text.
+    if (type == VT_BSTR && (result.get()->vt == VT_NULL || result.get()->vt == VT_EMPTY)) {
+        result.get()->vt = VT_BSTR;
+        result.get()->bstrVal = nullptr;
+    }
     if (result.get()->vt != type) {
         const HRESULT changed = VariantChangeType(result.get(), result.get(), 0, type);
         if (FAILED(changed))

@@ -13,7 +13,7 @@
 namespace kelvor {
 
 // Reads a property into a VARIANT of the given type (converting it when the control answers
-// with another type).
+// with another type; an absent text, VT_NULL or VT_EMPTY, reads as empty).
 UniqueVariant GetProperty(IDispatch& control, DISPID dispid, VARTYPE type);
 
 void PutProperty(IDispatch& control, DISPID dispid, VARIANT value);

@@ -2,24 +2,22 @@
 
 // The mailbox on Windows: the MAPI session control and the MAPI messages control.
 
+#include "mailbox/com/hosted_control.h"
 #include "mailbox/mailbox_source.h"
 
 #include <windows.h>
 
-#include <oaidl.h>
-#include <wrl/client.h>
-
 namespace kelvor {
 
-// Creates both controls by class id (in-process or local server), gives them their design-time
-// defaults (IPersistStreamInit::InitNew where offered) and holds them for its whole life.
-// Throws EOleSysError when a control cannot be created. Use it on the thread of the
-// single-threaded apartment that created it.
+// Creates both controls by class id (in-process or local server), hosted on client sites of the
+// container window, gives them their design-time defaults (IPersistStreamInit::InitNew where
+// offered) and holds them for its whole life. Throws EOleSysError when a control cannot be
+// created. Use it on the thread of the single-threaded apartment that created it.
 class MapiControls : public MailboxSource {
 public:
-    MapiControls();
+    explicit MapiControls(HWND container = nullptr);
     // Other classes in place of the MAPI controls; they must offer the same interfaces.
-    MapiControls(const CLSID& sessionClass, const CLSID& messagesClass);
+    MapiControls(const CLSID& sessionClass, const CLSID& messagesClass, HWND container = nullptr);
 
     void SetLogonUI(bool value) override;
     void SetNewSession(bool value) override;
@@ -40,10 +38,9 @@ public:
     std::u16string AttachmentPathName() override;
 
 private:
-    // The controls' dual interfaces: IDispatch for the properties, the function table for the
-    // methods.
-    Microsoft::WRL::ComPtr<IDispatch> session_;
-    Microsoft::WRL::ComPtr<IDispatch> messages_;
+    // Their dual interfaces: IDispatch for the properties, the function table for the methods.
+    HostedControl session_;
+    HostedControl messages_;
 };
 
 } // namespace kelvor

@@ -13,9 +13,11 @@
 
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kelvor {
 namespace {
@@ -56,6 +58,49 @@ TEST_F(DispatchWireTest, ControlsGetTheirDefaultsBeforeFirstUseAndAreHeldForThei
     }
     EXPECT_EQ(session_.references, 0);
     EXPECT_EQ(messages_.references, 0);
+}
+
+// A control that offers IOleObject is sited on the container window, before its defaults when
+// it asks for that, and closed and unsited when it goes; one without IOleObject, as above, is
+// used without a site.
+TEST_F(DispatchWireTest, ControlsAreSitedOnTheContainerWindowAsTheyAsk) {
+    using Kind = RecordedCall::Kind;
+    const HWND container = CreateWindowExW(0, L"STATIC", L"container", WS_POPUP, 0, 0, 10, 10,
+                                           nullptr, nullptr, nullptr, nullptr);
+    session_.offerOleObject = true;
+    session_.miscStatus = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INVISIBLEATRUNTIME;
+    messages_.offerOleObject = true;
+    messages_.miscStatus = OLEMISC_INVISIBLEATRUNTIME;
+    {
+        MapiControls controls(FakeSessionClass, FakeMessagesClass, container);
+        const auto kinds = [](const FakeControl& control) {
+            std::vector<Kind> kinds;
+            for (const RecordedCall& call : control.calls)
+                kinds.push_back(call.kind);
+            return kinds;
+        };
+        EXPECT_EQ(kinds(session_), (std::vector{Kind::MiscStatus, Kind::SetSite, Kind::InitNew}));
+        EXPECT_EQ(kinds(messages_), (std::vector{Kind::MiscStatus, Kind::InitNew, Kind::SetSite}));
+        for (const FakeControl* control : {&session_, &messages_}) {
+            const auto site =
+                std::find_if(control->calls.begin(), control->calls.end(),
+                             [](const RecordedCall& c) { return c.kind == Kind::SetSite; });
+            ASSERT_NE(site, control->calls.end());
+            EXPECT_EQ(site->siteWindow, container);
+            EXPECT_EQ(site->userMode, VARIANT_TRUE);
+            EXPECT_EQ(site->siteLocale, static_cast<LONG>(GetUserDefaultLCID()));
+        }
+        session_.calls.clear();
+        messages_.calls.clear();
+    }
+    for (const FakeControl* control : {&session_, &messages_}) {
+        ASSERT_EQ(control->calls.size(), 2u);
+        EXPECT_EQ(control->calls[0].kind, Kind::Close);
+        EXPECT_EQ(control->calls[0].closeOption, static_cast<DWORD>(OLECLOSE_NOSAVE));
+        EXPECT_EQ(control->calls[1].kind, Kind::ClearSite);
+        EXPECT_EQ(control->references, 0) << "the site or the control was kept";
+    }
+    DestroyWindow(container);
 }
 
 TEST_F(DispatchWireTest, AControlWithoutPersistenceIsUsedWithoutIt) {
@@ -203,6 +248,14 @@ TEST_F(DispatchWireTest, TextsComeBackWhole) {
     empty.bstrVal = nullptr;
     messages_.answer = Answer(empty);
     EXPECT_EQ(controls->MsgNoteText(), u"");
+    // An absent value reads as empty text.
+    for (const VARTYPE absent : {VT_NULL, VT_EMPTY}) {
+        VARIANT nothing;
+        VariantInit(&nothing);
+        nothing.vt = absent;
+        messages_.answer = Answer(nothing);
+        EXPECT_EQ(controls->MsgOrigDisplayName(), u"") << "VARTYPE " << absent;
+    }
 }
 
 TEST_F(DispatchWireTest, AnswersOfAnotherTypeAreConverted) {

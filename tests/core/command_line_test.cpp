@@ -30,6 +30,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SplitCase{"k a\"b c\"d e", {"k", "ab cd", "e"}},
                     // An empty pair of quotes is no argument.
                     SplitCase{"k \"\" jsmith", {"k", "jsmith"}},
+                    // Argument 0 is the program's, whatever it holds.
+                    SplitCase{"\"\" jsmith", {"", "jsmith"}},
                     // An unclosed quote runs to the end of the line.
                     SplitCase{"k \"John Smith", {"k", "John Smith"}},
                     // No escape character: a backslash is an ordinary byte.

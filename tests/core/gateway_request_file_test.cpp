@@ -234,7 +234,7 @@ TEST(RequestFile, DiscardRemovesAnUnfinishedFile) {
     RequestFile file;
     ASSERT_TRUE(file.Create(path));
     file.WriteHeader();
-    file.Discard();
+    EXPECT_TRUE(file.Discard());
     EXPECT_FALSE(file.IsOpen());
     EXPECT_FALSE(std::filesystem::exists(path));
 }

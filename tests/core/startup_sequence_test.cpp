@@ -18,8 +18,10 @@ using testing_support::ScriptedMessage;
 using testing_support::Widen;
 using Log = std::vector<std::string>;
 
-const Log SignOnCalls{"put LogonUI true", "put NewSession true",      "SignOn",
-                      "get SessionID",    "put Messages.SessionID 7", "Fetch"};
+// The window takes no input while the mailbox block runs.
+const Log SignOnCalls{"INPUT off", "put LogonUI true", "put NewSession true",
+                      "SignOn",    "get SessionID",    "put Messages.SessionID 7",
+                      "Fetch",     "INPUT on"};
 
 Log Concat(Log a, const Log& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -153,7 +155,7 @@ TEST_P(StartupSignOnFailure, WarnsAndCloses) {
     EXPECT_EQ(f.host.closeCount, 1);
     EXPECT_TRUE(f.subjectList.items.empty());
     EXPECT_EQ(f.focus, "");
-    Log tail{"DIALOG Unable to establish MAPI session.", "CLOSE", "get SessionID"};
+    Log tail{"INPUT on", "DIALOG Unable to establish MAPI session.", "CLOSE", "get SessionID"};
     if (GetParam().signedOn)
         tail.push_back("SignOff");
     const auto failed =

@@ -28,6 +28,8 @@ public:
         selected = -1;
     }
     void Add(const std::string& item) override { items.push_back(item); }
+    void BeginUpdate() override {}
+    void EndUpdate() override {}
     int Count() const override { return static_cast<int>(items.size()); }
     int ItemIndex() const override { return selected; }
     void SetItemIndex(int index) override { selected = index; }
@@ -111,6 +113,7 @@ public:
         if (onClose)
             onClose();
     }
+    void SetInputEnabled(bool enabled) override { Note(enabled ? "INPUT on" : "INPUT off"); }
     std::string ExecutablePath() const override { return executablePath; }
     std::string CommandLine() const override { return commandLine; }
     void BatchProgress(int done, int total) override { progress.emplace_back(done, total); }

@@ -2,13 +2,15 @@
 
 // A small in-process fake of a MAPI control, registered for a class id of its own in the test
 // process, that records every call the COM client makes on it: InitNew, each IDispatch::Invoke
-// with its arguments as they arrive, and each call through the dual interface's function table
-// by entry number.
+// with its arguments as they arrive, each call through the dual interface's function table by
+// entry number, and, when it offers IOleObject, the hosting calls with what the site tells.
 
 #include <windows.h>
 
 #include <objbase.h>
 #include <ocidl.h>
+#include <olectl.h>
+#include <wrl/client.h>
 
 #include <array>
 #include <functional>
@@ -19,7 +21,12 @@
 namespace kelvor::testing_support {
 
 struct RecordedCall {
-    enum class Kind { InitNew, Invoke, Entry } kind;
+    enum class Kind { InitNew, Invoke, Entry, MiscStatus, SetSite, ClearSite, Close } kind;
+    // SetSite: the site's window and ambient properties; Close: its option.
+    HWND siteWindow = nullptr;
+    VARIANT_BOOL userMode = VARIANT_FALSE;
+    LONG siteLocale = 0;
+    DWORD closeOption = 0;
     // Invoke
     DISPID dispid = 0;
     bool nullIid = false;
@@ -35,7 +42,7 @@ struct RecordedCall {
     int entry = 0;
 };
 
-class FakeControl final : public IPersistStreamInit {
+class FakeControl final : public IPersistStreamInit, public IOleObject {
 public:
     static constexpr int Entries = 79;
 
@@ -53,6 +60,8 @@ public:
     // References the client holds on the control.
     long references = 0;
     bool offerPersistence = true;
+    bool offerOleObject = false;
+    DWORD miscStatus = 0;
     HRESULT initNewResult = S_OK;
     // Answers an Invoke after it has been recorded; by default a VT_I4 0.
     std::function<HRESULT(VARIANT* result, EXCEPINFO* exception)> answer = [](VARIANT* result,
@@ -74,6 +83,8 @@ public:
             *object = static_cast<IPersistStreamInit*>(this);
         else if (IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, dualInterface_))
             *object = &dual_;
+        else if (offerOleObject && IsEqualIID(riid, IID_IOleObject))
+            *object = static_cast<IOleObject*>(this);
         else
             return E_NOINTERFACE;
         AddRef();
@@ -92,8 +103,74 @@ public:
         return initNewResult;
     }
 
+    HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override {
+        if (!site) {
+            calls.push_back({RecordedCall::Kind::ClearSite});
+            site_.Reset();
+            return S_OK;
+        }
+        RecordedCall call{RecordedCall::Kind::SetSite};
+        Microsoft::WRL::ComPtr<IOleWindow> window;
+        if (SUCCEEDED(site->QueryInterface(IID_PPV_ARGS(&window))))
+            window->GetWindow(&call.siteWindow);
+        Microsoft::WRL::ComPtr<IDispatch> ambient;
+        if (SUCCEEDED(site->QueryInterface(IID_PPV_ARGS(&ambient)))) {
+            call.userMode = Ambient(*ambient.Get(), DISPID_AMBIENT_USERMODE).boolVal;
+            call.siteLocale = Ambient(*ambient.Get(), DISPID_AMBIENT_LOCALEID).lVal;
+        }
+        calls.push_back(call);
+        site_ = site;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** site) override {
+        *site = site_.Get();
+        if (*site)
+            (*site)->AddRef();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD, DWORD* status) override {
+        calls.push_back({RecordedCall::Kind::MiscStatus});
+        *status = miscStatus;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Close(DWORD option) override {
+        RecordedCall call{RecordedCall::Kind::Close};
+        call.closeOption = option;
+        calls.push_back(call);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DoVerb(LONG, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Update() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE IsUpToDate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetUserType(DWORD, LPOLESTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetExtent(DWORD, SIZEL*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetExtent(DWORD, SIZEL*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Advise(IAdviseSink*, DWORD*) override {
+        return OLE_E_ADVISENOTSUPPORTED;
+    }
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD) override { return OLE_E_NOCONNECTION; }
+    HRESULT STDMETHODCALLTYPE EnumAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
+
 private:
     using Entry = void (*)();
+
+    static VARIANT Ambient(IDispatch& site, DISPID dispid) {
+        DISPPARAMS none{};
+        VARIANT value;
+        VariantInit(&value);
+        site.Invoke(dispid, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr);
+        return value;
+    }
 
     // The dual interface: a function table laid out by hand, so that every entry number can be
     // told apart.
@@ -192,6 +269,7 @@ private:
 
     IID dualInterface_;
     Dual dual_;
+    Microsoft::WRL::ComPtr<IOleClientSite> site_;
     Factory factory_{*this};
     DWORD cookie_ = 0;
 };

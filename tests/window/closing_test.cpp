@@ -112,8 +112,15 @@ TEST(StartupEnds, AFailedSignOnShowsTheErrorDialogAndEnds) {
     ShellHarness harness;
     harness.mailbox.faults["SignOn"] = 0;
     DialogWatch watch;
+    // The lists are drawn behind the dialog.
+    bool listsDrawn = false;
+    watch.onShow = [&](HWND) {
+        listsDrawn = IsWindowVisible(harness.Control(SubjectListId)) &&
+                     IsWindowVisible(harness.Control(AttachmentListId));
+    };
     harness.Start();
     EXPECT_TRUE(harness.Pump());
+    EXPECT_TRUE(listsDrawn);
     ASSERT_EQ(watch.Seen().size(), 1u);
     EXPECT_EQ(watch.Seen()[0].caption, L"Error");
     EXPECT_EQ(watch.Seen()[0].texts,

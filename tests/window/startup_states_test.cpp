@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -42,8 +43,21 @@ TEST(StartupStates, WithoutUserName) {
     ShellHarness harness;
     harness.mailbox.messages[0].attachments = {{u"a.txt", u"C:\\mail\\a.txt"},
                                                {u"b", u"C:\\mail\\b"}};
-    const MainWindow& window = harness.Start();
-
+    // Neither the window nor the task-bar button takes input while the session signs on.
+    std::map<std::string, bool> inputAt;
+    harness.mailbox.onCall = [&](const std::string& op) {
+        inputAt[op] = IsWindowEnabled(harness.window->Handle()) ||
+                      IsWindowEnabled(harness.application->Window());
+    };
+    MainWindow& window = harness.Build();
+    window.Show(SW_SHOWNORMAL);
+    harness.Pump();
+    harness.mailbox.onCall = nullptr;
+    for (const char* op : {"put LogonUI", "put NewSession", "SignOn", "get SessionID",
+                           "put Messages.SessionID", "Fetch"})
+        EXPECT_FALSE(inputAt.at(op)) << op;
+    EXPECT_TRUE(inputAt.at("get MsgSubject"));
+    EXPECT_TRUE(IsWindowEnabled(window.Handle()));
     EXPECT_EQ(Items(harness.Control(SubjectListId)),
               (std::vector<std::wstring>{L"First subject", L"Second subject", L"Third subject"}));
     EXPECT_EQ(SendMessageW(harness.Control(SubjectListId), LB_GETCURSEL, 0, 0), LB_ERR);
