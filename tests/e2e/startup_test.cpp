@@ -54,6 +54,62 @@ TEST(Startup, WithoutUserNameTheFieldHasTheFocusAndConvertWaits) {
     EXPECT_EQ(run.Process().WaitForExit(), 0u);
 }
 
+// A logon dialog while the session signs on: the main window owns it and takes no click or key
+// meanwhile; after OK the start-up completes as usual. The controls are hosted on the window
+// before their first property, and closed and unsited at the end.
+TEST(Startup, NothingReachesTheWindowWhileTheLogonDialogIsUp) {
+    std::string mailbox = ThreeMessages;
+    mailbox.insert(1, "\"logonDialog\": true, ");
+    KelvorRun run(mailbox);
+    run.Start(L"jsmith");
+    const ProgramBox logon(run.Process(), L"Stand-in logon");
+    ASSERT_TRUE(logon);
+    const KelvorWindow window(run.Process().FindWindowByCaption(L"KELVOR"));
+    ASSERT_TRUE(window.Handle());
+    EXPECT_EQ(GetWindow(logon.Handle(), GW_OWNER), window.Handle());
+
+    window.ClickControl(ExitButtonId);
+    window.ClickControl(ConvertButtonId);
+    window.ClickControl(UserNameId);
+    TypeText(L"xyz");
+    PressAltKey('E');
+    PressAltKey('C');
+    // Time for any of it to arrive; then nothing may have changed.
+    Sleep(500);
+    EXPECT_TRUE(run.Process().Running());
+    EXPECT_TRUE(IsWindowVisible(logon.Handle()));
+    EXPECT_EQ(RemoteText(window.Control(UserNameId)), L"");
+    EXPECT_EQ(run.CountInLog("SignOff"), 0);
+
+    ASSERT_TRUE(logon.PressOk());
+    ASSERT_TRUE(window.Ready());
+    EXPECT_EQ(RemoteListItems(window.Control(SubjectListId)).size(), 3u);
+    EXPECT_EQ(RemoteText(window.Control(UserNameId)), L"jsmith");
+    EXPECT_EQ(window.Focus(), window.Control(ConvertButtonId));
+    EXPECT_TRUE(window.Usable());
+    EXPECT_EQ(run.Folder().Listing("API_IN"), "");
+
+    PressAltKey('E');
+    EXPECT_EQ(run.Process().WaitForExit(), 0u);
+    const auto log = run.Log();
+    const std::vector<std::string> hosted{"GetMiscStatus",
+                                          "SetClientSite",
+                                          "InitNew",
+                                          "GetMiscStatus",
+                                          "SetClientSite",
+                                          "InitNew",
+                                          "put LogonUI true",
+                                          "put NewSession true",
+                                          "LogonDialog shown",
+                                          "LogonDialog closed",
+                                          "SignOn"};
+    ASSERT_GE(log.size(), hosted.size() + 4);
+    EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + hosted.size()), hosted);
+    EXPECT_EQ(
+        std::vector<std::string>(log.end() - 4, log.end()),
+        (std::vector<std::string>{"Close", "SetClientSite null", "Close", "SetClientSite null"}));
+}
+
 TEST(Startup, WithUserNameConvertHasTheFocusAndOneEnterRunsIt) {
     KelvorRun run(ThreeMessages);
     run.Start(L"\"Zoe Example\" second-argument");

@@ -216,6 +216,7 @@ public:
         : window_(process.FindWindowByCaption(caption, L"#32770", timeout)) {}
 
     explicit operator bool() const { return window_ != nullptr; }
+    HWND Handle() const { return window_; }
 
     // The text it shows (its static controls that hold text, joined by line ends).
     std::wstring Text() const {
