@@ -101,6 +101,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE InitNew() override {
         Reset();
+        LogQuietly("InitNew");
         return S_OK;
     }
 
