@@ -1,6 +1,6 @@
 // The stand-in controls as COM objects: their registration, the function-table layout of the
-// dual interfaces, what IDispatch::Invoke accepts, and the session and index rules a mail
-// store keeps.
+// dual interfaces, what IDispatch::Invoke accepts, the session and index rules a mail store
+// keeps, and what they answer a container that hosts them.
 
 #include "mailbox/com/com_text.h"
 #include "mailbox/com/mapi_ids.h"
@@ -13,6 +13,8 @@
 #include <olectl.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace kelvor {
 namespace {
@@ -25,6 +27,7 @@ using testing_support::InvokeGet;
 using testing_support::InvokePut;
 using testing_support::StandinMailbox;
 using testing_support::Variant;
+using Lines = std::vector<std::string>;
 namespace s = mapi::session;
 namespace m = mapi::messages;
 
@@ -65,6 +68,47 @@ protected:
     StandinMailbox box_;
     ComPtr<IDispatch> session_;
     ComPtr<IDispatch> messages_;
+};
+
+// A container's client site offering IOleClientSite and IOleWindow, which reports `window` or,
+// when that is null, fails. It counts the references held on it.
+class FakeSite final : public IOleClientSite, public IOleWindow {
+public:
+    explicit FakeSite(HWND window) : window_(window) {}
+
+    long references = 0;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleClientSite))
+            *object = static_cast<IOleClientSite*>(this);
+        else if (IsEqualIID(riid, IID_IOleWindow))
+            *object = static_cast<IOleWindow*>(this);
+        else {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+
+    HRESULT STDMETHODCALLTYPE SaveObject() override { return E_NOTIMPL; }
+    // The stand-in asks its site for nothing but the window.
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
+        *window = window_;
+        return window_ ? S_OK : E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+private:
+    HWND window_;
 };
 
 std::wstring RegistryText(const std::wstring& key, const wchar_t* name) {
@@ -228,6 +272,36 @@ TEST_F(StandinProtocolTest, IndexesStayWithinTheMessagesAndTheirAttachments) {
     EXPECT_EQ(none.description, L"AttachmentIndex 0 is not valid: message 1 has no attachments");
     EXPECT_EQ(InvokePut(*messages_.Get(), m::AttachmentIndex, Variant(VT_I4, 0)).status,
               DISP_E_EXCEPTION);
+}
+
+TEST_F(StandinProtocolTest, BothControlsAreHostedSiteFirstAndLogTheHostingCalls) {
+    FakeSite site(nullptr);
+    for (const auto& [control, property] :
+         {std::pair{session_.Get(), s::SessionID}, std::pair{messages_.Get(), m::MsgCount}}) {
+        ComPtr<IOleObject> ole;
+        ASSERT_EQ(control->QueryInterface(IID_PPV_ARGS(&ole)), S_OK);
+        DWORD status = 0;
+        ASSERT_EQ(ole->GetMiscStatus(DVASPECT_CONTENT, &status), S_OK);
+        EXPECT_EQ(status, DWORD{OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INVISIBLEATRUNTIME});
+        ASSERT_EQ(ole->SetClientSite(&site), S_OK);
+        ComPtr<IPersistStreamInit> persist;
+        ASSERT_EQ(ole.As(&persist), S_OK);
+        ASSERT_EQ(persist->InitNew(), S_OK);
+        ComPtr<IOleClientSite> held;
+        ASSERT_EQ(ole->GetClientSite(&held), S_OK);
+        EXPECT_EQ(held.Get(), static_cast<IOleClientSite*>(&site));
+        EXPECT_EQ(site.references, 2) << "the control's and ours";
+        EXPECT_EQ(InvokeGet(*control, property).status, S_OK);
+        EXPECT_EQ(ole->Close(OLECLOSE_NOSAVE), S_OK);
+        ASSERT_EQ(ole->SetClientSite(nullptr), S_OK);
+        ASSERT_EQ(ole->GetClientSite(&held), S_OK);
+        EXPECT_EQ(held.Get(), nullptr);
+        EXPECT_EQ(site.references, 0);
+    }
+    EXPECT_EQ(box_.LogLines(),
+              (Lines{"GetMiscStatus", "SetClientSite", "InitNew", "get SessionID 0", "Close",
+                     "SetClientSite null", "GetMiscStatus", "SetClientSite", "InitNew",
+                     "get MsgCount 0", "Close", "SetClientSite null"}));
 }
 
 } // namespace
