@@ -112,4 +112,19 @@ HRESULT OleObject::SetColorScheme(LOGPALETTE*) {
     return E_NOTIMPL;
 }
 
+HWND OleObject::SiteWindow() const {
+    if (!site_)
+        return nullptr;
+    ComPtr<IOleWindow> window;
+    ComPtr<IOleInPlaceSite> inPlace;
+    if (SUCCEEDED(site_.As(&inPlace)))
+        window = inPlace;
+    else if (FAILED(site_.As(&window)))
+        return nullptr;
+    HWND handle = nullptr;
+    if (FAILED(window->GetWindow(&handle)) || !IsWindow(handle))
+        return nullptr;
+    return handle;
+}
+
 } // namespace kelvor::standin

@@ -43,6 +43,10 @@ protected:
     OleObject() = default;
     ~OleObject() = default;
 
+    // The window the client site reports, through IOleInPlaceSite or else IOleWindow; null
+    // without a site or when the site has no window.
+    HWND SiteWindow() const;
+
 private:
     Microsoft::WRL::ComPtr<IOleClientSite> site_;
 };
