@@ -1,10 +1,11 @@
 #pragma once
 
 // COM's part of a stand-in control: reference counting, QueryInterface, IDispatch,
-// IPersistStreamInit and ISupportErrorInfo around a ControlLogic.
+// IPersistStreamInit, IOleObject and ISupportErrorInfo around a ControlLogic.
 
 #include "standin/control_logic.h"
 #include "standin/module.h"
+#include "standin/ole_object.h"
 #include "standin/stage.h"
 
 #include <ocidl.h>
@@ -18,6 +19,7 @@ namespace kelvor::standin {
 template <class Dual>
 class DispatchControl : public Dual,
                         public IPersistStreamInit,
+                        public OleObject,
                         public ISupportErrorInfo,
                         protected ControlLogic {
 public:
@@ -29,6 +31,8 @@ public:
             *object = static_cast<Dual*>(this);
         else if (IsEqualIID(riid, IID_IPersist) || IsEqualIID(riid, IID_IPersistStreamInit))
             *object = static_cast<IPersistStreamInit*>(this);
+        else if (IsEqualIID(riid, IID_IOleObject))
+            *object = static_cast<IOleObject*>(this);
         else if (IsEqualIID(riid, IID_ISupportErrorInfo))
             *object = static_cast<ISupportErrorInfo*>(this);
         else {
@@ -94,6 +98,10 @@ public:
         return S_OK;
     }
 
+    HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID* classId) override {
+        return GetClassID(classId);
+    }
+
     HRESULT STDMETHODCALLTYPE IsDirty() override { return S_FALSE; }
     HRESULT STDMETHODCALLTYPE Load(IStream*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Save(IStream*, BOOL) override { return E_NOTIMPL; }
@@ -101,6 +109,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE InitNew() override {
         Reset();
+        LogQuietly("InitNew");
         return S_OK;
     }
 

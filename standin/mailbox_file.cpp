@@ -23,13 +23,17 @@ public:
 
     Mailbox Read(const json& root) {
         Expect(root.is_object(), "", "must be an object");
-        CheckKeys(root, "", {"sessionId", "messages", "faults"});
+        CheckKeys(root, "", {"sessionId", "logonDialog", "messages", "faults"});
         Mailbox mailbox;
         if (const auto id = root.find("sessionId"); id != root.end()) {
             const auto value = Integer(*id, "sessionId");
             Expect(value > 0 && value <= std::numeric_limits<std::int32_t>::max(), "sessionId",
                    "must be a positive 32-bit number");
             mailbox.sessionId = static_cast<std::int32_t>(value);
+        }
+        if (const auto dialog = root.find("logonDialog"); dialog != root.end()) {
+            Expect(dialog->is_boolean(), "logonDialog", "must be true or false");
+            mailbox.logonDialog = dialog->get<bool>();
         }
         for (const auto& [item, where] : Array(root, "messages", ""))
             mailbox.messages.push_back(ReadMessage(item, where));

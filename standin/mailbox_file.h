@@ -4,6 +4,7 @@
 //
 // {
 //   "sessionId": 7,                                   optional, 1 by default, positive
+//   "logonDialog": true,                              optional, false by default
 //   "messages": [ { "subject": "...", "sender": "...", "text": "...",   each optional
 //                   "attachments": [ { "name": "report.pdf", "path": "files/report.pdf" },
 //                                    { "name": "notes.txt", "content": "..." } ] } ],
@@ -51,6 +52,8 @@ struct FaultSpec {
 
 struct Mailbox {
     std::int32_t sessionId = 1;
+    // Whether a sign-on with LogonUI shows the stand-in's logon dialog.
+    bool logonDialog = false;
     std::vector<Message> messages;
     std::vector<FaultSpec> faults;
 };

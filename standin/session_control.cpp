@@ -1,5 +1,6 @@
 #include "standin/session_control.h"
 
+#include "standin/logon_dialog.h"
 #include "standin/stage.h"
 
 namespace kelvor::standin {
@@ -37,6 +38,8 @@ HRESULT SessionControl::SignOn() {
         if (sessionId_ > 0)
             throw Failure{IllegalMethodCall, L"The session is already signed on"};
         const auto mailbox = Stage::Instance().ServedMailbox();
+        if (logonUI_ && mailbox->logonDialog)
+            ShowLogonDialog(SiteWindow());
         sessionId_ = mailbox->sessionId;
         Stage::Instance().OpenSession(sessionId_);
     });

@@ -1,6 +1,7 @@
 #pragma once
 
-// The stand-in MAPI session control: signs on to the mailbox the stage serves.
+// The stand-in MAPI session control: signs on to the mailbox the stage serves, after the
+// stand-in logon dialog when the mailbox file asks for it and LogonUI is set.
 
 #include "standin/dispatch_control.h"
 #include "standin/mapi_interfaces.h"

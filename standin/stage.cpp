@@ -85,6 +85,13 @@ void Stage::Log(std::string_view line) {
     log_.Write(line);
 }
 
+void LogQuietly(std::string_view line) noexcept {
+    try {
+        Stage::Instance().Log(line);
+    } catch (...) {
+    }
+}
+
 void Stage::ControlCreated() {
     const std::lock_guard lock(mutex_);
     ++controls_;

@@ -58,6 +58,10 @@ private:
     long controls_ = 0;
 };
 
+// Logs from where no exception may leave, a COM method or a dialog procedure: a line the log
+// cannot take is lost.
+void LogQuietly(std::string_view line) noexcept;
+
 // Counts one live control for as long as it exists.
 class StageReference {
 public:

@@ -72,9 +72,7 @@ const std::string Sample = NativePath(KELVOR_SOURCE_DIR "/samples/mailbox.json")
 
 class ListMailboxTest : public ::testing::Test {
 protected:
-    ListMailboxTest() {
-        SetEnvironmentVariableA("KELVOR_STANDIN_MAILBOX", Sample.c_str());
-    }
+    ListMailboxTest() { SetEnvironmentVariableA("KELVOR_STANDIN_MAILBOX", Sample.c_str()); }
     ~ListMailboxTest() override {
         SetEnvironmentVariableA("KELVOR_STANDIN_MAILBOX", nullptr);
         SetEnvironmentVariableA("KELVOR_STANDIN_LOG", nullptr);
@@ -116,18 +114,18 @@ TEST_F(ListMailboxTest, PrintsTheSubjectsInTheAnsiCodePageAfterTheStartUpCalls) 
     EXPECT_EQ(run.output, expected);
 
     const std::vector<std::string> log = LogLines();
-    ASSERT_GE(log.size(), 7u + 2 * count);
-    EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + 4),
-              (std::vector<std::string>{"put LogonUI true", "put NewSession true", "SignOn",
-                                        "get SessionID 42"}));
-    EXPECT_EQ(log[4], "put SessionID 42");
-    EXPECT_EQ(log[5], "Fetch");
-    EXPECT_EQ(log[6], "get MsgCount " + std::to_string(count));
+    ASSERT_GE(log.size(), 9u + 2 * count);
+    EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + 6),
+              (std::vector<std::string>{"InitNew", "InitNew", "put LogonUI true",
+                                        "put NewSession true", "SignOn", "get SessionID 42"}));
+    EXPECT_EQ(log[6], "put SessionID 42");
+    EXPECT_EQ(log[7], "Fetch");
+    EXPECT_EQ(log[8], "get MsgCount " + std::to_string(count));
     for (std::int32_t i = 0; i < count; ++i) {
-        EXPECT_EQ(log[7 + 2 * i], "put MsgIndex " + std::to_string(i));
-        EXPECT_TRUE(log[8 + 2 * i].starts_with("get MsgSubject ")) << log[8 + 2 * i];
+        EXPECT_EQ(log[9 + 2 * i], "put MsgIndex " + std::to_string(i));
+        EXPECT_TRUE(log[10 + 2 * i].starts_with("get MsgSubject ")) << log[10 + 2 * i];
     }
-    std::vector<std::string> rest(log.begin() + 7 + 2 * count, log.end());
+    std::vector<std::string> rest(log.begin() + 9 + 2 * count, log.end());
     ASSERT_EQ(rest.size(), 10u);
     EXPECT_EQ(rest[0], "put MsgIndex 0");
     EXPECT_TRUE(rest[1].starts_with("get MsgNoteText "));

@@ -82,6 +82,8 @@ TEST_F(MapiControlsTest, EveryPropertyAndMethodReachesTheControlsWithItsValue) {
     EXPECT_EQ(mapi.SessionID(), 0);
 
     EXPECT_EQ(box.LogLines(), (Lines{
+                                  "InitNew",
+                                  "InitNew",
                                   "put LogonUI false",
                                   "put NewSession true",
                                   "get SessionID 0",

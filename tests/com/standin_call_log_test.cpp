@@ -49,7 +49,7 @@ TEST_F(StandinCallLogTest, TextsStayOnTheirLine) {
             mapi.MsgNoteText();
         }
         const Lines lines = box.LogLines();
-        ASSERT_EQ(lines.size(), 4u);
+        ASSERT_EQ(lines.size(), 6u);
         EXPECT_EQ(lines.back(), std::string("get MsgNoteText ") + text.logged);
     }
 }
@@ -75,6 +75,8 @@ TEST_F(StandinCallLogTest, FailuresOfEveryKindAreLoggedInPlaceOfTheOperation) {
         mapi.SignOff();
     }
     EXPECT_EQ(box.LogLines(), (Lines{
+                                  "InitNew",
+                                  "InitNew",
                                   "put NewSession false",
                                   "FAIL SignOn 0x80040111",
                                   "FAIL Fetch 0x80070006",
@@ -98,7 +100,8 @@ TEST_F(StandinCallLogTest, SuccessiveControlsAppendToTheSameLog) {
         mapi.SignOn();
         mapi.SignOff();
     }
-    EXPECT_EQ(box.LogLines(), (Lines{"SignOn", "SignOff", "SignOn", "SignOff"}));
+    EXPECT_EQ(box.LogLines(), (Lines{"InitNew", "InitNew", "SignOn", "SignOff", "InitNew",
+                                     "InitNew", "SignOn", "SignOff"}));
 }
 
 TEST_F(StandinCallLogTest, TheLogIsClosedWhenTheLastControlIsReleased) {

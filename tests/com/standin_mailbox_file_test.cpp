@@ -175,6 +175,7 @@ TEST_F(StandinMailboxFileTest, ABrokenFileMakesSignOnFailWithTheReason) {
         {R"({ "sessionId": 0 })", "sessionId must be a positive 32-bit number"},
         {R"({ "sessionId": 2147483648 })", "sessionId must be a positive 32-bit number"},
         {R"({ "sessionId": "7" })", "sessionId must be a whole number"},
+        {R"({ "logonDialog": "yes" })", "logonDialog must be true or false"},
         {R"({ "messages": {} })", "messages must be an array"},
         {R"({ "messages": [ 1 ] })", "messages[0] must be an object"},
         {R"({ "messages": [ {}, { "subject": 5 } ] })", "messages[1].subject must be a string"},

@@ -1,18 +1,25 @@
 // The stand-in controls as COM objects: their registration, the function-table layout of the
-// dual interfaces, what IDispatch::Invoke accepts, and the session and index rules a mail
-// store keeps.
+// dual interfaces, what IDispatch::Invoke accepts, the session and index rules a mail store
+// keeps, and what they answer a container that hosts them, the logon dialog included.
 
 #include "mailbox/com/com_text.h"
 #include "mailbox/com/mapi_ids.h"
 #include "support/standin_dispatch.h"
 #include "support/standin_mailbox.h"
+#include "support/win32_dialog_watch.h"
 
 #include <gtest/gtest.h>
 
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
 #include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
 
 namespace kelvor {
 namespace {
@@ -25,6 +32,7 @@ using testing_support::InvokeGet;
 using testing_support::InvokePut;
 using testing_support::StandinMailbox;
 using testing_support::Variant;
+using Lines = std::vector<std::string>;
 namespace s = mapi::session;
 namespace m = mapi::messages;
 
@@ -65,6 +73,61 @@ protected:
     StandinMailbox box_;
     ComPtr<IDispatch> session_;
     ComPtr<IDispatch> messages_;
+};
+
+struct WindowDestroyer {
+    void operator()(HWND window) const { DestroyWindow(window); }
+};
+using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+
+// A shown top-level window standing for the host's main window.
+UniqueWindow HostWindow() {
+    UniqueWindow window(CreateWindowExW(0, L"STATIC", L"KELVOR", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                        0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr));
+    if (!window)
+        throw std::runtime_error("cannot create the host window");
+    return window;
+}
+
+// A container's client site offering IOleClientSite and IOleWindow, which reports `window` or,
+// when that is null, fails. It counts the references held on it.
+class FakeSite final : public IOleClientSite, public IOleWindow {
+public:
+    explicit FakeSite(HWND window) : window_(window) {}
+
+    long references = 0;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleClientSite))
+            *object = static_cast<IOleClientSite*>(this);
+        else if (IsEqualIID(riid, IID_IOleWindow))
+            *object = static_cast<IOleWindow*>(this);
+        else {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --references; }
+
+    HRESULT STDMETHODCALLTYPE SaveObject() override { return E_NOTIMPL; }
+    // The stand-in asks its site for nothing but the window.
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
+        *window = window_;
+        return window_ ? S_OK : E_FAIL;
+    }
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+private:
+    HWND window_;
 };
 
 std::wstring RegistryText(const std::wstring& key, const wchar_t* name) {
@@ -228,6 +291,100 @@ TEST_F(StandinProtocolTest, IndexesStayWithinTheMessagesAndTheirAttachments) {
     EXPECT_EQ(none.description, L"AttachmentIndex 0 is not valid: message 1 has no attachments");
     EXPECT_EQ(InvokePut(*messages_.Get(), m::AttachmentIndex, Variant(VT_I4, 0)).status,
               DISP_E_EXCEPTION);
+}
+
+TEST_F(StandinProtocolTest, BothControlsAreHostedSiteFirstAndLogTheHostingCalls) {
+    FakeSite site(nullptr);
+    for (const auto& [control, property] :
+         {std::pair{session_.Get(), s::SessionID}, std::pair{messages_.Get(), m::MsgCount}}) {
+        ComPtr<IOleObject> ole;
+        ASSERT_EQ(control->QueryInterface(IID_PPV_ARGS(&ole)), S_OK);
+        DWORD status = 0;
+        ASSERT_EQ(ole->GetMiscStatus(DVASPECT_CONTENT, &status), S_OK);
+        EXPECT_EQ(status, DWORD{OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INVISIBLEATRUNTIME});
+        ASSERT_EQ(ole->SetClientSite(&site), S_OK);
+        ComPtr<IPersistStreamInit> persist;
+        ASSERT_EQ(ole.As(&persist), S_OK);
+        ASSERT_EQ(persist->InitNew(), S_OK);
+        ComPtr<IOleClientSite> held;
+        ASSERT_EQ(ole->GetClientSite(&held), S_OK);
+        EXPECT_EQ(held.Get(), static_cast<IOleClientSite*>(&site));
+        EXPECT_EQ(site.references, 2) << "the control's and ours";
+        EXPECT_EQ(InvokeGet(*control, property).status, S_OK);
+        EXPECT_EQ(ole->Close(OLECLOSE_NOSAVE), S_OK);
+        ASSERT_EQ(ole->SetClientSite(nullptr), S_OK);
+        ASSERT_EQ(ole->GetClientSite(&held), S_OK);
+        EXPECT_EQ(held.Get(), nullptr);
+        EXPECT_EQ(site.references, 0);
+    }
+    EXPECT_EQ(box_.LogLines(),
+              (Lines{"GetMiscStatus", "SetClientSite", "InitNew", "get SessionID 0", "Close",
+                     "SetClientSite null", "GetMiscStatus", "SetClientSite", "InitNew",
+                     "get MsgCount 0", "Close", "SetClientSite null"}));
+}
+
+TEST(StandinLogonDialog, SignOnShowsItWhenAskedOwnedByTheSitesWindowAndThenSignsOn) {
+    using testing_support::Answer;
+    const ComApartment apartment;
+    const UniqueWindow window = HostWindow();
+    enum class Site { None, WithWindow, WithoutWindow };
+    struct Case {
+        const char* json;
+        bool logonUI;
+        Site site;
+        Answer answer;
+        bool shown;
+    };
+    const Case cases[] = {
+        {R"({ "logonDialog": true })", true, Site::WithWindow, Answer::Ok, true},
+        {R"({ "logonDialog": true })", true, Site::WithWindow, Answer::Enter, true},
+        {R"({ "logonDialog": true })", true, Site::None, Answer::Escape, true},
+        {R"({ "logonDialog": true })", true, Site::WithoutWindow, Answer::CloseBox, true},
+        {R"({ "logonDialog": true })", false, Site::WithWindow, Answer::Ok, false},
+        {R"({ "logonDialog": false })", true, Site::WithWindow, Answer::Ok, false},
+        {R"({})", true, Site::WithWindow, Answer::Ok, false},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(::testing::Message() << "case " << &row - cases);
+        const StandinMailbox box(row.json);
+        FakeSite site(row.site == Site::WithWindow ? window.get() : nullptr);
+        {
+            const ComPtr<IDispatch> session =
+                CreateStandin(mapi::SessionClass, mapi::SessionInterface);
+            if (row.site != Site::None) {
+                ComPtr<IOleObject> ole;
+                ASSERT_EQ(session.As(&ole), S_OK);
+                ASSERT_EQ(ole->SetClientSite(&site), S_OK);
+            }
+            ASSERT_EQ(InvokePut(*session.Get(), s::LogonUI, Variant(VT_BOOL, row.logonUI)).status,
+                      S_OK);
+            testing_support::DialogWatch watch(row.answer);
+            ASSERT_EQ(CallEntry(*session.Get(), mapi::SignOnEntry), S_OK);
+            EXPECT_EQ((*InvokeGet(*session.Get(), s::SessionID).value).lVal, 1);
+            ASSERT_EQ(watch.Seen().size(), row.shown ? 1u : 0u);
+            if (row.shown) {
+                const auto& dialog = watch.Seen().front();
+                const bool owned = row.site == Site::WithWindow;
+                EXPECT_EQ(dialog.caption, L"Stand-in logon");
+                EXPECT_EQ(dialog.texts.size(), 1u);
+                EXPECT_EQ(dialog.defaultId, IDOK);
+                EXPECT_EQ(dialog.owner, owned ? window.get() : nullptr);
+                EXPECT_EQ(std::ranges::count(dialog.disabledTopLevel, window.get()), owned ? 1 : 0)
+                    << "modal to its owner only";
+                EXPECT_FALSE(IsWindow(dialog.window));
+            }
+            EXPECT_TRUE(IsWindowEnabled(window.get()));
+        }
+        EXPECT_EQ(site.references, 0) << "let go with the control";
+        Lines expected;
+        if (row.site != Site::None)
+            expected.push_back("SetClientSite");
+        expected.push_back(row.logonUI ? "put LogonUI true" : "put LogonUI false");
+        if (row.shown)
+            expected.insert(expected.end(), {"LogonDialog shown", "LogonDialog closed"});
+        expected.insert(expected.end(), {"SignOn", "get SessionID 1"});
+        EXPECT_EQ(box.LogLines(), expected);
+    }
 }
 
 } // namespace
