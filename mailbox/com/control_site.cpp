@@ -125,15 +125,14 @@ public:
 
 private:
     HWND window_;
-    ULONG references_ = 1;
+    // The first reference is the one the ComPtr that receives the site takes.
+    ULONG references_ = 0;
 };
 
 } // namespace
 
 Microsoft::WRL::ComPtr<IOleClientSite> MakeControlSite(HWND window) {
-    Microsoft::WRL::ComPtr<IOleClientSite> site;
-    site.Attach(std::make_unique<ControlSite>(window).release());
-    return site;
+    return Microsoft::WRL::ComPtr<IOleClientSite>(std::make_unique<ControlSite>(window).release());
 }
 
 } // namespace kelvor

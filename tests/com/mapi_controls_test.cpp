@@ -16,6 +16,9 @@ namespace kelvor {
 namespace {
 
 using testing_support::ComApartment;
+using testing_support::HostedLines;
+using testing_support::Joined;
+using testing_support::ReleasedLines;
 using testing_support::StandinMailbox;
 using Lines = std::vector<std::string>;
 
@@ -81,33 +84,32 @@ TEST_F(MapiControlsTest, EveryPropertyAndMethodReachesTheControlsWithItsValue) {
     mapi.SignOff();
     EXPECT_EQ(mapi.SessionID(), 0);
 
-    EXPECT_EQ(box.LogLines(), (Lines{
-                                  "InitNew",
-                                  "InitNew",
-                                  "put LogonUI false",
-                                  "put NewSession true",
-                                  "get SessionID 0",
-                                  "SignOn",
-                                  "get SessionID 7",
-                                  "put SessionID 7",
-                                  "Fetch",
-                                  "get MsgCount 2",
-                                  "put MsgIndex 1",
-                                  "get MsgSubject Grüße aus Łódź 東京",
-                                  "get MsgOrigDisplayName Jürgen Weiß",
-                                  "get MsgNoteText ",
-                                  "get AttachmentCount 0",
-                                  "put MsgIndex 0",
-                                  "get MsgNoteText Hello,\\nthe report is attached.",
-                                  "get AttachmentCount 2",
-                                  "put AttachmentIndex 1",
-                                  "get AttachmentName notes.txt",
-                                  "get AttachmentPathName " + LogText(written),
-                                  "put AttachmentIndex 0",
-                                  "get AttachmentName report.pdf",
-                                  "SignOff",
-                                  "get SessionID 0",
-                              }));
+    EXPECT_EQ(box.LogLines(), Joined({HostedLines,
+                                      {
+                                          "put LogonUI false",
+                                          "put NewSession true",
+                                          "get SessionID 0",
+                                          "SignOn",
+                                          "get SessionID 7",
+                                          "put SessionID 7",
+                                          "Fetch",
+                                          "get MsgCount 2",
+                                          "put MsgIndex 1",
+                                          "get MsgSubject Grüße aus Łódź 東京",
+                                          "get MsgOrigDisplayName Jürgen Weiß",
+                                          "get MsgNoteText ",
+                                          "get AttachmentCount 0",
+                                          "put MsgIndex 0",
+                                          "get MsgNoteText Hello,\\nthe report is attached.",
+                                          "get AttachmentCount 2",
+                                          "put AttachmentIndex 1",
+                                          "get AttachmentName notes.txt",
+                                          "get AttachmentPathName " + LogText(written),
+                                          "put AttachmentIndex 0",
+                                          "get AttachmentName report.pdf",
+                                          "SignOff",
+                                          "get SessionID 0",
+                                      }}));
 }
 
 TEST_F(MapiControlsTest, AttachmentPathNamesAreFullWindowsPaths) {

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <sstream>
 #include <stdexcept>
@@ -19,6 +20,20 @@
 #include <vector>
 
 namespace kelvor::testing_support {
+
+// The call log's lines of a host creating the two controls on their sites, and of its letting
+// them go.
+inline const std::vector<std::string> HostedLines{"GetMiscStatus", "SetClientSite", "InitNew",
+                                                  "GetMiscStatus", "SetClientSite", "InitNew"};
+inline const std::vector<std::string> ReleasedLines{"Close", "SetClientSite null", "Close",
+                                                    "SetClientSite null"};
+
+inline std::vector<std::string> Joined(std::initializer_list<std::vector<std::string>> parts) {
+    std::vector<std::string> all;
+    for (const auto& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
 
 // The test thread's single-threaded apartment.
 class ComApartment {
