@@ -19,8 +19,8 @@ namespace {
 
 using testing_support::ComApartment;
 using testing_support::HostedLines;
-using testing_support::ReleasedLines;
 using testing_support::NativePath;
+using testing_support::ReleasedLines;
 
 struct ProgramRun {
     DWORD exitCode = 0;

@@ -51,8 +51,9 @@ struct DesignRow {
 };
 
 constexpr DesignRow Design[] = {
-    {UserNameId, 104, 24, 537, 24},   {ConvertButtonId, 256, 56, 233, 49},   {SubjectListId, 105, 120, 536, 85},
-    {MessageViewId, 105, 216, 536, 189}, {AttachmentListId, 105, 414, 536, 89}, {ExitButtonId, 272, 512, 233, 49},
+    {UserNameId, 104, 24, 537, 24},        {ConvertButtonId, 256, 56, 233, 49},
+    {SubjectListId, 105, 120, 536, 85},    {MessageViewId, 105, 216, 536, 189},
+    {AttachmentListId, 105, 414, 536, 89}, {ExitButtonId, 272, 512, 233, 49},
 };
 
 const std::string OneMessage = MailboxJson({{"Hello", "Ann", "Text", {}}});
