@@ -106,11 +106,12 @@ void Application::RunIdleWorkWhenDue() {
     if (!idlePending_ || !idlePending_())
         return;
     const auto queued = [] { return HIWORD(GetQueueStatus(QS_ALLINPUT)); };
+    const UINT waiting = queued();
     // More input first: it may change what the work is to show.
-    if (queued() & QS_INPUT)
+    if (waiting & QS_INPUT)
         return;
-    if (!(queued() & QS_SENDMESSAGE)) {
-        if (queued())
+    if (!(waiting & QS_SENDMESSAGE)) {
+        if (waiting)
             return;
         const ULONGLONG now = GetTickCount64();
         const ULONGLONG due = lastInput_ + IdleDelayMs;
