@@ -5,6 +5,7 @@
 #include "mailbox/mailbox_source.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 namespace kelvor {
@@ -12,8 +13,8 @@ namespace kelvor {
 // The values the whole program shares: set by the start-up sequence, the user name field and
 // the exports, read by the exports.
 struct ProgramValues {
-    std::string ProgramDir{};
-    std::string GatewayDir{};
+    std::filesystem::path ProgramDir{};
+    std::filesystem::path GatewayDir{};
     std::string RecipientQualifier1{};
     std::string RecipientQualifier2{};
     std::string TargetUser{};

@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
             prm << std::string(bytes, 'g') << "\r\nACME\r\nMAIN\r\n";
         }
         configuration[s] = BestSecondsPerMiB(sizes[s], [&] {
-            if (kelvor::LoadConfiguration((root / "kelvor").string()).GatewayDir.size() <= bytes)
+            if (kelvor::LoadConfiguration(root / "kelvor").GatewayDir.native().size() <= bytes)
                 std::abort();
         });
     }

@@ -3,6 +3,7 @@
 #include "config/configuration_lines.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/text_conversion.h"
 
 #include <vector>
 
@@ -13,12 +14,14 @@ constexpr std::size_t ReadBufferSize = 1 << 16;
 
 } // namespace
 
-Configuration LoadConfiguration(const std::string& executablePath) {
+Configuration LoadConfiguration(const std::filesystem::path& executablePath) {
     Configuration configuration;
-    configuration.ProgramDir = DirectoryOf(executablePath);
+    configuration.ProgramDir = DirectoryOfPath(executablePath);
 
     InputFile file;
-    if (!file.Open(configuration.ProgramDir + ConfigurationFileName)) {
+    std::filesystem::path filePath = configuration.ProgramDir;
+    filePath += ConfigurationFileName;
+    if (!file.Open(filePath)) {
         throw NoConfigurationFile();
     }
     ConfigurationLines lines;
@@ -36,7 +39,7 @@ Configuration LoadConfiguration(const std::string& executablePath) {
     if (gatewayDir.empty()) {
         throw NoGatewayDirectory();
     }
-    configuration.GatewayDir = WithTrailingSeparator(gatewayDir);
+    configuration.GatewayDir = PathFromAnsi(WithTrailingSeparator(gatewayDir));
     configuration.RecipientQualifier1 = qualifier1;
     configuration.RecipientQualifier2 = qualifier2;
     return configuration;

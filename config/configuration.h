@@ -2,14 +2,16 @@
 
 #include "platform/error.h"
 
+#include <filesystem>
 #include <string>
 
 namespace kelvor {
 
-// The values read from "kelvor.prm" beside the executable.
+// The values read from "kelvor.prm" beside the executable. The qualifiers are the file's ANSI
+// bytes; the gateway directory, ANSI bytes in the file, is a path here.
 struct Configuration {
-    std::string ProgramDir;
-    std::string GatewayDir;
+    std::filesystem::path ProgramDir;
+    std::filesystem::path GatewayDir;
     std::string RecipientQualifier1;
     std::string RecipientQualifier2;
 };
@@ -29,6 +31,6 @@ inline constexpr const char* ConfigurationFileName = "kelvor.prm";
 // Reads the configuration file in the directory of the given executable. Throws
 // NoConfigurationFile when the file cannot be opened, NoGatewayDirectory when its first line is
 // empty, and EInOutError when a read or the close fails.
-Configuration LoadConfiguration(const std::string& executablePath);
+Configuration LoadConfiguration(const std::filesystem::path& executablePath);
 
 } // namespace kelvor

@@ -21,4 +21,13 @@ inline std::string Utf8(std::wstring_view text) {
     return Narrow(text, CP_UTF8);
 }
 
+// Text in a code page as wide text.
+inline std::wstring Widen(std::string_view text, UINT codePage) {
+    const int size =
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+    return wide;
+}
+
 } // namespace kelvor::driver

@@ -2,28 +2,35 @@
 
 #include "platform/paths.h"
 
+#include <string>
+
 namespace kelvor {
 namespace {
 
-std::string InDirectory(std::string_view gatewayDir, std::string_view directory) {
-    std::string path(gatewayDir);
+// Joined as text: the gateway directory ends in its separator already, and whatever else it
+// holds stays as the configuration file gave it.
+std::filesystem::path InDirectory(const std::filesystem::path& gatewayDir, const char* directory,
+                                  const std::string& name) {
+    std::filesystem::path path = gatewayDir;
     path += directory;
     path += PathSeparator;
+    path += name;
     return path;
 }
 
 } // namespace
 
-std::string RequestFilePath(std::string_view gatewayDir, std::int32_t n) {
-    return InDirectory(gatewayDir, "API_IN") + std::to_string(n) + ".API";
+std::filesystem::path RequestFilePath(const std::filesystem::path& gatewayDir, std::int32_t n) {
+    return InDirectory(gatewayDir, "API_IN", std::to_string(n) + ".API");
 }
 
-std::string BodyFilePath(std::string_view gatewayDir, std::int32_t n) {
-    return InDirectory(gatewayDir, "ATT_IN") + std::to_string(n) + ".MSG";
+std::filesystem::path BodyFilePath(const std::filesystem::path& gatewayDir, std::int32_t n) {
+    return InDirectory(gatewayDir, "ATT_IN", std::to_string(n) + ".MSG");
 }
 
-std::string AttachmentCopyPath(std::string_view gatewayDir, std::int32_t n, std::int32_t k) {
-    return InDirectory(gatewayDir, "ATT_IN") + std::to_string(n) + "." + std::to_string(k);
+std::filesystem::path AttachmentCopyPath(const std::filesystem::path& gatewayDir, std::int32_t n,
+                                         std::int32_t k) {
+    return InDirectory(gatewayDir, "ATT_IN", std::to_string(n) + "." + std::to_string(k));
 }
 
 } // namespace kelvor

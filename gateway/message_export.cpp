@@ -26,7 +26,8 @@ void MessageExport::Write(std::int32_t position) {
     } catch (const std::exception& error) {
         if (!request_.Discard())
             throw Error(std::string(error.what()) + "; the unfinished request file " +
-                        RequestFilePath(settings_.gatewayDir, n_) + " could not be removed");
+                        AnsiText(RequestFilePath(settings_.gatewayDir, n_)) +
+                        " could not be removed");
         throw;
     }
 }
@@ -50,7 +51,7 @@ void MessageExport::WriteRequest(std::int32_t position) {
                 request_.WriteEntrySeparator();
             mailbox_.SetAttachmentIndex(k);
             views_.attachments.Add(ToAnsi(mailbox_.AttachmentPathName()));
-            CopyFileReplacing(ToAnsi(mailbox_.AttachmentPathName()),
+            CopyFileReplacing(PathFromUtf16(mailbox_.AttachmentPathName()),
                               AttachmentCopyPath(settings_.gatewayDir, n_, k));
             request_.WriteCurrentFile(n_, k);
             request_.WriteOriginalFile(ToAnsi(mailbox_.AttachmentName()));

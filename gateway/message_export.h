@@ -5,6 +5,7 @@
 #include "mailbox/mailbox_source.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string_view>
 
 namespace kelvor {
@@ -12,7 +13,7 @@ namespace kelvor {
 // Where exports write and whom their requests address.
 struct GatewaySettings {
     // Ends in a separator.
-    std::string_view gatewayDir;
+    const std::filesystem::path& gatewayDir;
     std::string_view recipientQualifier1;
     std::string_view recipientQualifier2;
     std::string_view targetUser;

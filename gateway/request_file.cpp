@@ -31,7 +31,7 @@ RequestFile::~RequestFile() {
     CloseQuietly();
 }
 
-bool RequestFile::Create(const std::string& path) {
+bool RequestFile::Create(const std::filesystem::path& path) {
     CloseQuietly();
     if (!file_.Create(path)) {
         path_.clear();
@@ -81,7 +81,7 @@ bool RequestFile::Discard() {
     } catch (const Error&) {
         // The file goes away regardless.
     }
-    const std::string path = std::exchange(path_, {});
+    const std::filesystem::path path = std::exchange(path_, {});
     return path.empty() || RemoveFile(path);
 }
 

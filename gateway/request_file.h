@@ -3,6 +3,7 @@
 #include "platform/files.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -24,7 +25,7 @@ public:
 
     // Creates the file, replacing one of the same name; a file still open is closed first as the
     // destructor would. False when it cannot be created.
-    bool Create(const std::string& path);
+    bool Create(const std::filesystem::path& path);
     bool IsOpen() const noexcept { return file_.IsOpen(); }
 
     void Write(std::string_view text);
@@ -56,7 +57,7 @@ private:
     void CloseQuietly() noexcept;
 
     OutputFile file_;
-    std::string path_;
+    std::filesystem::path path_;
     std::string buffer_;
 };
 

@@ -1,7 +1,6 @@
 #include "platform/files.h"
 
 #include "platform/io_error.h"
-#include "platform/text_conversion.h"
 
 #include <windows.h>
 
@@ -63,17 +62,17 @@ std::string SystemMessage(DWORD code) {
 
 } // namespace
 
-std::string ExecutablePath() {
-    std::u16string path(MAX_PATH, u'\0');
+std::filesystem::path ExecutablePath() {
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, reinterpret_cast<wchar_t*>(path.data()),
-                                                static_cast<DWORD>(path.size()));
+        const DWORD length =
+            GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) {
             throw Error("Cannot determine the program's path: " + SystemMessage(GetLastError()));
         }
         if (length < path.size()) {
             path.resize(length);
-            return ToAnsi(path);
+            return std::filesystem::path(std::move(path));
         }
         path.resize(path.size() * 2);
     }
@@ -94,11 +93,11 @@ InputFile::~InputFile() {
     CloseQuietly(handle_);
 }
 
-bool InputFile::Open(const std::string& path) {
+bool InputFile::Open(const std::filesystem::path& path) {
     CloseQuietly(handle_);
     // A directory cannot be opened this way, and a file someone holds open for writing is
     // refused because writers are not shared with.
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
@@ -139,9 +138,9 @@ OutputFile::~OutputFile() {
     CloseQuietly(handle_);
 }
 
-bool OutputFile::Create(const std::string& path) {
+bool OutputFile::Create(const std::filesystem::path& path) {
     CloseQuietly(handle_);
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
@@ -172,14 +171,14 @@ void OutputFile::Close() {
     CloseChecked(handle_);
 }
 
-void CopyFileReplacing(const std::string& from, const std::string& to) {
-    if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) {
+void CopyFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) {
         throw CopyFailed(from, to, SystemMessage(GetLastError()));
     }
 }
 
-bool RemoveFile(const std::string& path) {
-    return DeleteFileA(path.c_str()) != 0;
+bool RemoveFile(const std::filesystem::path& path) {
+    return DeleteFileW(path.c_str()) != 0;
 }
 
 } // namespace kelvor

@@ -1,29 +1,48 @@
 #include "platform/paths.h"
 
 namespace kelvor {
+namespace {
 
-std::string DirectoryOf(std::string_view filePath, char separator) {
-    const bool drives = separator == '\\';
-    const auto end =
-        filePath.find_last_of(drives ? std::string_view("\\:") : std::string_view("/"));
-    if (end == std::string_view::npos) {
-        return std::string(1, separator);
-    }
-    std::string_view directory = filePath.substr(0, end + 1);
-    // A directory keeps its final separator only when it is a root: "\", "/" or "C:\".
-    const bool root = end == 0 || (drives && filePath[end - 1] == ':');
-    if (filePath[end] == separator && !root) {
-        directory.remove_suffix(1);
-    }
-    return WithTrailingSeparator(directory, separator);
-}
-
-std::string WithTrailingSeparator(std::string_view path, char separator) {
-    std::string result(path);
+template <class Char>
+std::basic_string<Char> WithTrailing(std::basic_string_view<Char> path, Char separator) {
+    std::basic_string<Char> result(path);
     if (result.empty() || result.back() != separator) {
         result += separator;
     }
     return result;
+}
+
+template <class Char>
+std::basic_string<Char> DirectoryPart(std::basic_string_view<Char> filePath, Char separator) {
+    const bool drives = separator == Char('\\');
+    const Char both[] = {Char('\\'), Char(':'), Char(0)};
+    const Char alone[] = {separator, Char(0)};
+    const auto end = filePath.find_last_of(drives ? both : alone);
+    if (end == std::basic_string_view<Char>::npos) {
+        return std::basic_string<Char>(1, separator);
+    }
+    std::basic_string_view<Char> directory = filePath.substr(0, end + 1);
+    // A directory keeps its final separator only when it is a root: "\", "/" or "C:\".
+    const bool root = end == 0 || (drives && filePath[end - 1] == Char(':'));
+    if (filePath[end] == separator && !root) {
+        directory.remove_suffix(1);
+    }
+    return WithTrailing(directory, separator);
+}
+
+} // namespace
+
+std::string DirectoryOf(std::string_view filePath, char separator) {
+    return DirectoryPart(filePath, separator);
+}
+
+std::filesystem::path DirectoryOfPath(const std::filesystem::path& filePath) {
+    using Char = std::filesystem::path::value_type;
+    return DirectoryPart(std::basic_string_view<Char>(filePath.native()), Char(PathSeparator));
+}
+
+std::string WithTrailingSeparator(std::string_view path, char separator) {
+    return WithTrailing(path, separator);
 }
 
 } // namespace kelvor

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,8 @@ inline constexpr char PathSeparator = '/';
 // separator a drive colon also ends the directory part, and the root of a drive ("C:\") keeps
 // its backslash.
 std::string DirectoryOf(std::string_view filePath, char separator = PathSeparator);
+// The same for a path in the platform's own form, every character kept.
+std::filesystem::path DirectoryOfPath(const std::filesystem::path& filePath);
 
 // The path with one separator appended unless its last byte already is one.
 std::string WithTrailingSeparator(std::string_view path, char separator = PathSeparator);

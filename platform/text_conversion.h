@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -9,5 +10,14 @@ namespace kelvor {
 // character the code page lacks becomes its best-fit equivalent, or the default character when
 // there is none. Never fails; lone surrogates and NULs are converted like any other character.
 std::string ToAnsi(std::u16string_view text);
+
+// A path as ANSI text, for what the user reads (lists, messages); never used to open a file.
+std::string AnsiText(const std::filesystem::path& path);
+
+// A path the system handed over as UTF-16, every character kept.
+std::filesystem::path PathFromUtf16(std::u16string_view text);
+
+// A path given as ANSI text (the gateway directory of the configuration file), converted exactly.
+std::filesystem::path PathFromAnsi(std::string_view text);
 
 } // namespace kelvor

@@ -1,8 +1,11 @@
 #include "platform/text_conversion.h"
 
+#include "platform/error.h"
+
 #include <windows.h>
 
 #include <algorithm>
+#include <climits>
 
 namespace kelvor {
 namespace {
@@ -38,6 +41,28 @@ std::string ToAnsi(std::u16string_view text) {
         text.remove_prefix(piece);
     }
     return out;
+}
+
+std::string AnsiText(const std::filesystem::path& path) {
+    const std::wstring& native = path.native();
+    return ToAnsi(
+        std::u16string_view(reinterpret_cast<const char16_t*>(native.data()), native.size()));
+}
+
+std::filesystem::path PathFromUtf16(std::u16string_view text) {
+    static_assert(sizeof(wchar_t) == sizeof(char16_t));
+    return std::filesystem::path(
+        std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
+}
+
+std::filesystem::path PathFromAnsi(std::string_view text) {
+    if (text.size() > static_cast<std::size_t>(INT_MAX))
+        throw Error("A path of " + std::to_string(text.size()) + " bytes is too long");
+    const int length = static_cast<int>(text.size());
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), size);
+    return std::filesystem::path(std::move(wide));
 }
 
 } // namespace kelvor

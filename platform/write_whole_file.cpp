@@ -4,10 +4,10 @@
 
 namespace kelvor {
 
-void WriteWholeFile(const std::string& path, std::string_view text) {
+void WriteWholeFile(const std::filesystem::path& path, std::string_view text) {
     OutputFile file;
     if (!file.Create(path)) {
-        throw Error("Cannot create file " + path);
+        throw Error("Cannot create file " + AnsiText(path));
     }
     try {
         file.Write(text);

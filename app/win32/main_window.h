@@ -49,7 +49,7 @@ public:
     void ShowErrorDialog(const std::string& text) override;
     void Close() override;
     void SetInputEnabled(bool enabled) override;
-    std::string ExecutablePath() const override { return process_.executablePath; }
+    std::filesystem::path ExecutablePath() const override { return process_.executablePath; }
     std::string CommandLine() const override { return process_.commandLine; }
     void BatchProgress(int done, int total) override;
 

@@ -1,12 +1,14 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace kelvor::win32 {
 
-// What the form asks of the process, as 8-bit text in the ANSI code page.
+// What the form asks of the process: the executable's path, every character kept, and the
+// command line as 8-bit text in the ANSI code page.
 struct ProcessInfo {
-    std::string executablePath;
+    std::filesystem::path executablePath;
     std::string commandLine;
 
     // This process: its own module's path and its whole command line.

@@ -3,6 +3,7 @@
 #include "platform/files.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
+#include "support/program_folder.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -24,6 +25,7 @@ namespace {
 
 using test::TempDir;
 using test::WriteBytes;
+using testing_support::NativeText;
 
 // Case texts write the path separator as "|", so that each case holds on every platform.
 std::string Sep(std::string text) {
@@ -49,8 +51,8 @@ TEST_P(ConfigurationFileTest, ReadsTheThreeValues) {
     TempDir dir;
     WriteBytes(dir / "kelvor.prm", Sep(GetParam().bytes));
     const Configuration configuration = LoadConfiguration(dir / "kelvor.exe");
-    EXPECT_EQ(configuration.ProgramDir, dir.Path().string() + PathSeparator);
-    EXPECT_EQ(configuration.GatewayDir, Sep(GetParam().gatewayDir));
+    EXPECT_EQ(configuration.ProgramDir.native(), NativeText(dir.Path().string() + PathSeparator));
+    EXPECT_EQ(configuration.GatewayDir.native(), NativeText(Sep(GetParam().gatewayDir)));
     EXPECT_EQ(configuration.RecipientQualifier1, GetParam().qualifier1);
     EXPECT_EQ(configuration.RecipientQualifier2, GetParam().qualifier2);
 }
@@ -170,15 +172,15 @@ TEST(LoadConfiguration, TakesNoDirectoryForTheFile) {
 }
 
 TEST(LoadConfiguration, FindsTheFileOfTheRunningProgram) {
-    const std::string executable = ExecutablePath();
-    const std::string path = DirectoryOf(executable) + "kelvor.prm";
+    const std::filesystem::path executable = ExecutablePath();
+    const std::filesystem::path path = DirectoryOfPath(executable) / "kelvor.prm";
     struct Remover {
-        std::string path;
+        std::filesystem::path path;
         ~Remover() { std::filesystem::remove(path); }
     } remover{path};
     WriteBytes(path, "gw\r\nPO1\r\nDOMAIN");
     const Configuration configuration = LoadConfiguration(executable);
-    EXPECT_EQ(configuration.ProgramDir, DirectoryOf(executable));
+    EXPECT_EQ(configuration.ProgramDir.native(), DirectoryOfPath(executable).native());
     EXPECT_EQ(configuration.RecipientQualifier2, "DOMAIN");
 }
 
@@ -201,7 +203,7 @@ TEST(LoadConfiguration, ReadsAFileAnotherProgramReads) {
     const HANDLE reader = CreateFileA((dir / "kelvor.prm").c_str(), GENERIC_READ, FILE_SHARE_READ,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(LoadConfiguration(dir / "kelvor.exe").GatewayDir, "gw\\");
+    EXPECT_EQ(LoadConfiguration(dir / "kelvor.exe").GatewayDir.native(), L"gw\\");
     CloseHandle(reader);
 }
 
@@ -210,7 +212,8 @@ TEST(LoadConfiguration, GivesProgramDirItsBackslashRules) {
     WriteBytes(dir / "kelvor.prm", "gw");
     // A doubled backslash before the program's name still leaves one.
     const std::string doubled = dir.Path().string() + "\\\\kelvor.exe";
-    EXPECT_EQ(LoadConfiguration(doubled).ProgramDir, dir.Path().string() + "\\");
+    EXPECT_EQ(LoadConfiguration(doubled).ProgramDir.native(),
+              NativeText(dir.Path().string() + "\\"));
 }
 #else
 // Tests run as root natively, and root reads everything: the read is tried by a child process

@@ -2,6 +2,7 @@
 #include "gateway/request_file.h"
 #include "platform/io_error.h"
 #include "platform/paths.h"
+#include "support/program_folder.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -291,7 +292,7 @@ TEST(RequestFile, ReportsAFullDiskAtTheWriteThatFillsTheBuffer) {
 #endif
 
 struct PathCase {
-    std::string path;
+    std::filesystem::path path;
     std::string expected;
 };
 
@@ -313,7 +314,7 @@ TEST(GatewayPaths, NameTheFilesByTheirNumbers) {
          std::string("C:\\gw\\ \\API_IN") + PathSeparator + "3.API"},
     };
     for (const PathCase& c : cases) {
-        EXPECT_EQ(c.path, c.expected);
+        EXPECT_EQ(c.path.native(), testing_support::NativeText(c.expected));
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #ifdef _WIN32
@@ -56,6 +57,22 @@ TEST(ToAnsi, ConvertsTextsOfManyMegabytes) {
     EXPECT_EQ(ansi.substr(Piece - 2, 5), "a??o\xe9");
     EXPECT_EQ(ansi.find_first_not_of('a'), Piece - 1);
     EXPECT_EQ(ansi.find_first_not_of('\xe9', Piece + 2), std::string::npos);
+}
+
+// A path keeps every character the system handed over; only what the user reads takes the code
+// page's form. A path given in ANSI bytes becomes the characters they stand for.
+TEST(PathText, KeepsEveryCharacterAndShowsTheCodePageForm) {
+    const std::u16string wide = u"C:\\G\u00fcl \u011f \u4e2d\\a.pdf";
+    const std::filesystem::path path = PathFromUtf16(wide);
+#ifdef _WIN32
+    EXPECT_EQ(path.native(), std::wstring(wide.begin(), wide.end()));
+    EXPECT_EQ(AnsiText(path), "C:\\G\xfcl g ?\\a.pdf");
+    EXPECT_EQ(PathFromAnsi("G:\\\x80 \xfc\x81\\").native(), L"G:\\\u20ac \u00fc\u0081\\");
+#else
+    EXPECT_EQ(path.native(), "C:\\G\xc3\xbcl \xc4\x9f \xe4\xb8\xad\\a.pdf");
+    EXPECT_EQ(AnsiText(path), path.native());
+    EXPECT_EQ(PathFromAnsi("gw/\x80\xfc/").native(), "gw/\x80\xfc/");
+#endif
 }
 
 #ifdef _WIN32

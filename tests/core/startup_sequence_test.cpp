@@ -12,6 +12,7 @@ namespace kelvor {
 namespace {
 
 using testing_support::MemoryForm;
+using testing_support::NativeText;
 using testing_support::ProgramFolder;
 using testing_support::ScriptedAttachment;
 using testing_support::ScriptedMessage;
@@ -69,8 +70,8 @@ TEST_F(StartupTest, ReadsTheMailboxInOrderAndFillsTheViews) {
 
 TEST_F(StartupTest, LoadsTheConfiguration) {
     f.form.RunStartup();
-    EXPECT_EQ(f.form.Values().ProgramDir, folder.Root() + PathSeparator);
-    EXPECT_EQ(f.form.Values().GatewayDir, folder.Gateway() + PathSeparator);
+    EXPECT_EQ(f.form.Values().ProgramDir.native(), NativeText(folder.Root() + PathSeparator));
+    EXPECT_EQ(f.form.Values().GatewayDir.native(), NativeText(folder.Gateway() + PathSeparator));
     EXPECT_EQ(f.form.Values().RecipientQualifier1, "ACME");
     EXPECT_EQ(f.form.Values().RecipientQualifier2, "MAIN");
 }
@@ -179,7 +180,7 @@ TEST_F(StartupTest, EmptyMailboxSignsOffAndClosesWithoutDialogOrConfiguration) {
     EXPECT_TRUE(f.host.dialogs.empty()) << "a missing kelvor.prm was not even looked for";
     EXPECT_EQ(f.mailbox.log,
               Concat(SignOnCalls, {"get MsgCount", "SignOff", "CLOSE", "get SessionID"}));
-    EXPECT_EQ(f.form.Values().GatewayDir, "");
+    EXPECT_TRUE(f.form.Values().GatewayDir.empty());
     EXPECT_EQ(f.focus, "");
 }
 

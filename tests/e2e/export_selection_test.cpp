@@ -74,7 +74,8 @@ void ExpectViewsShow(const KelvorWindow& window, const MailMessage& message) {
         if (attachment.path.empty())
             EXPECT_EQ(FileBytes(paths[k]), attachment.bytes) << "attachment " << k;
         else
-            EXPECT_EQ(Ansi(paths[k]), attachment.path) << "attachment " << k;
+            EXPECT_EQ(Ansi(paths[k]), Ansi(driver::Widen(attachment.path, CP_UTF8)))
+                << "attachment " << k;
     }
 }
 
@@ -152,6 +153,36 @@ TEST(ExportSelection, ClicksKeysConvertAndASecondRunIntoTheSameGateway) {
     EXPECT_EQ(window.SelectedSubject(), 1);
     ExpectViewsShow(window, messages[1]);
     gateway.ExpectOnDisk(run.Folder());
+
+    PressAltKey('E');
+    EXPECT_EQ(run.Process().WaitForExit(), 0u);
+}
+
+// Windows hands over the program's own path and the attachments' in UTF-16: a program folder
+// and an attachment folder named with characters the code page lacks are found and read all the
+// same. Only the attachment list shows such a path in the code page's form.
+TEST(ExportSelection, FromAndOutOfFoldersNamedOutsideTheCodePage) {
+    const std::filesystem::path outside(u"Kelv\u00f6r \u011f \u4e2d");
+    KelvorRun run("{}", outside);
+    const std::filesystem::path source = run.Folder().ExecutablePath().parent_path() / outside;
+    std::filesystem::create_directory(source);
+    const std::string bytes = std::string("%PDF\0\r\n\xFF", 8);
+    test::WriteBytes(source / "report.pdf", bytes);
+    const std::u8string utf8 = (source / "report.pdf").u8string();
+    const MailMessage message{
+        "Report", "Ann", "Text", "Text", {{"report.pdf", {utf8.begin(), utf8.end()}, bytes}}};
+    run.Mailbox().WriteFile("mailbox.json", MailboxFile({message, message}));
+
+    run.Start(L"jsmith");
+    KelvorWindow window(run.MainWindow());
+    ASSERT_TRUE(window.Ready());
+    PressKey(VK_RETURN);
+    ExpectedGateway gateway;
+    Exported(run, gateway, 1, message, "jsmith");
+    Exported(run, gateway, 2, message, "jsmith");
+    gateway.ExpectOnDisk(run.Folder());
+    ExpectViewsShow(window, message);
+    EXPECT_NE(Ansi(window.AttachmentList().at(0)).find("Kelv\xF6r g ?"), std::string::npos);
 
     PressAltKey('E');
     EXPECT_EQ(run.Process().WaitForExit(), 0u);

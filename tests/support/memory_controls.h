@@ -9,6 +9,7 @@
 #include "platform/error.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
@@ -96,7 +97,7 @@ public:
     std::vector<std::string> dialogs;
     int closeCount = 0;
     std::vector<std::pair<int, int>> progress;
-    std::string executablePath = "/opt/kelvor/kelvor";
+    std::filesystem::path executablePath = "/opt/kelvor/kelvor";
     std::string commandLine = "kelvor";
     std::function<void()> onClose;
     // When set, dialogs ("DIALOG <text>") and closes ("CLOSE") are also appended here, so a test
@@ -114,7 +115,7 @@ public:
             onClose();
     }
     void SetInputEnabled(bool enabled) override { Note(enabled ? "INPUT on" : "INPUT off"); }
-    std::string ExecutablePath() const override { return executablePath; }
+    std::filesystem::path ExecutablePath() const override { return executablePath; }
     std::string CommandLine() const override { return commandLine; }
     void BatchProgress(int done, int total) override { progress.emplace_back(done, total); }
 

@@ -21,17 +21,32 @@ inline std::u16string Widen(std::string_view bytes) {
     return wide;
 }
 
+// A path's own characters for Latin-1 bytes: the bytes themselves where paths are bytes, each
+// widened where paths are UTF-16.
+inline std::filesystem::path::string_type NativeText(std::string_view latin1) {
+    std::filesystem::path::string_type text;
+    for (const char c : latin1)
+        text += static_cast<std::filesystem::path::value_type>(static_cast<unsigned char>(c));
+    return text;
+}
+
 class ProgramFolder {
 public:
+    // The program lies in the temporary folder itself, or in a folder of the given name there.
+    explicit ProgramFolder(const std::filesystem::path& programFolder = {})
+        : program_(programFolder.empty() ? dir_.Path() : dir_.Path() / programFolder) {
+        std::filesystem::create_directories(program_);
+    }
+
     std::string Root() const { return dir_.Path().string(); }
     // The executable's path; nothing lies there, only its folder matters.
-    std::string ExecutablePath() const { return dir_ / "kelvor.exe"; }
+    std::filesystem::path ExecutablePath() const { return program_ / "kelvor.exe"; }
     std::string Gateway() const { return dir_ / "gw"; }
     std::string ApiIn(std::string_view name) const { return Under("API_IN", name); }
     std::string AttIn(std::string_view name) const { return Under("ATT_IN", name); }
 
     void WriteConfiguration(std::string_view bytes) const {
-        test::WriteBytes(dir_ / "kelvor.prm", bytes);
+        test::WriteBytes(program_ / "kelvor.prm", bytes);
     }
     // kelvor.prm naming the gateway (without a final separator) and the two qualifiers.
     void WriteConfiguration(std::string_view qualifier1, std::string_view qualifier2) const {
@@ -74,6 +89,7 @@ private:
     }
 
     test::TempDir dir_;
+    std::filesystem::path program_;
 };
 
 } // namespace kelvor::testing_support

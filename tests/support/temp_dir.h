@@ -41,18 +41,18 @@ private:
     std::filesystem::path path_;
 };
 
-inline void WriteBytes(const std::string& path, std::string_view bytes) {
+inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out.flush()) {
-        throw std::runtime_error("cannot write " + path);
+        throw std::runtime_error("cannot write " + path.string());
     }
 }
 
-inline std::string ReadBytes(const std::string& path) {
+inline std::string ReadBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        throw std::runtime_error("cannot read " + path);
+        throw std::runtime_error("cannot read " + path.string());
     }
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

@@ -68,7 +68,10 @@ inline std::wstring Wide(std::string_view ascii) {
 
 class KelvorRun {
 public:
-    explicit KelvorRun(std::string_view mailboxJson) : mailbox_(mailboxJson) {
+    // The program's folder may be given a name of its own.
+    explicit KelvorRun(std::string_view mailboxJson,
+                       const std::filesystem::path& programFolder = {})
+        : folder_(programFolder), mailbox_(mailboxJson) {
         folder_.MakeGatewayTree();
         folder_.WriteConfiguration("kelvor", "mail");
         std::filesystem::copy_file(NativePath(KELVOR_EXE), folder_.ExecutablePath());
@@ -82,8 +85,8 @@ public:
         std::wstring line = L"kelvor.exe";
         if (!arguments.empty())
             line += L" " + std::wstring(arguments);
-        process_ = std::make_unique<ChildProcess>(
-            std::filesystem::path(folder_.ExecutablePath()).wstring(), line, showCommand);
+        process_ =
+            std::make_unique<ChildProcess>(folder_.ExecutablePath().wstring(), line, showCommand);
         return *process_;
     }
 
