@@ -109,6 +109,10 @@ void ShowLogonDialog(HWND owner) {
         throw Failure{error ? HRESULT_FROM_WIN32(error) : E_FAIL,
                       L"Cannot show the logon dialog: " + SystemMessage(error)};
     }
+    // As Windows' dialog manager does when a modal dialog ends, whatever the owner's state was
+    // before; Wine's leaves a disabled owner disabled.
+    if (owner)
+        EnableWindow(owner, TRUE);
     Stage::Instance().Log("LogonDialog closed");
 }
 

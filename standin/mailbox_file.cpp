@@ -23,7 +23,8 @@ public:
 
     Mailbox Read(const json& root) {
         Expect(root.is_object(), "", "must be an object");
-        CheckKeys(root, "", {"sessionId", "logonDialog", "messages", "faults"});
+        CheckKeys(root, "",
+                  {"sessionId", "logonDialog", "fetchPumpMs", "fetchBusyMs", "messages", "faults"});
         Mailbox mailbox;
         if (const auto id = root.find("sessionId"); id != root.end()) {
             const auto value = Integer(*id, "sessionId");
@@ -35,6 +36,8 @@ public:
             Expect(dialog->is_boolean(), "logonDialog", "must be true or false");
             mailbox.logonDialog = dialog->get<bool>();
         }
+        mailbox.fetchPumpMs = Milliseconds(root, "fetchPumpMs");
+        mailbox.fetchBusyMs = Milliseconds(root, "fetchBusyMs");
         for (const auto& [item, where] : Array(root, "messages", ""))
             mailbox.messages.push_back(ReadMessage(item, where));
         for (const auto& [item, where] : Array(root, "faults", ""))
@@ -80,6 +83,16 @@ private:
         for (std::size_t i = 0; i < found->size(); ++i)
             items.emplace_back((*found)[i], at + "[" + std::to_string(i) + "]");
         return items;
+    }
+
+    // An optional duration of up to ten minutes, 0 when absent.
+    std::int32_t Milliseconds(const json& object, const std::string& key) const {
+        const auto found = object.find(key);
+        if (found == object.end())
+            return 0;
+        const auto value = Integer(*found, key);
+        Expect(value >= 0 && value <= 600000, key, "must be 0 to 600000 milliseconds");
+        return static_cast<std::int32_t>(value);
     }
 
     std::int64_t Integer(const json& value, const std::string& where) const {

@@ -5,6 +5,7 @@
 // {
 //   "sessionId": 7,                                   optional, 1 by default, positive
 //   "logonDialog": true,                              optional, false by default
+//   "fetchPumpMs": 2000, "fetchBusyMs": 1000,         optional, 0 by default
 //   "messages": [ { "subject": "...", "sender": "...", "text": "...",   each optional
 //                   "attachments": [ { "name": "report.pdf", "path": "files/report.pdf" },
 //                                    { "name": "notes.txt", "content": "..." } ] } ],
@@ -54,6 +55,10 @@ struct Mailbox {
     std::int32_t sessionId = 1;
     // Whether a sign-on with LogonUI shows the stand-in's logon dialog.
     bool logonDialog = false;
+    // How long a fetch takes: first handling the thread's messages, as a mail store that
+    // downloads does, then busy without looking at them.
+    std::int32_t fetchPumpMs = 0;
+    std::int32_t fetchBusyMs = 0;
     std::vector<Message> messages;
     std::vector<FaultSpec> faults;
 };

@@ -22,6 +22,26 @@ Failure OutOfRange(const wchar_t* property, std::int32_t index, std::int32_t cou
                    property + (L" " + Number(index) + L" is outside 0 to " + Number(count - 1))};
 }
 
+// Handles every message of the thread for a while, as a modal loop does; a quit request stays
+// for the host's own loop.
+void PumpMessages(std::int32_t milliseconds) {
+    Stage::Instance().Log("Fetch pumping");
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
+    for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(end - now), QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
 } // namespace
 
 MessagesControl::MessagesControl() {
@@ -96,6 +116,12 @@ HRESULT MessagesControl::Fetch() {
             throw Failure{NoSession,
                           L"No session with SessionID " + Number(sessionId_) + L" is signed on"};
         auto mailbox = stage.ServedMailbox();
+        if (mailbox->fetchPumpMs > 0)
+            PumpMessages(mailbox->fetchPumpMs);
+        if (mailbox->fetchBusyMs > 0) {
+            stage.Log("Fetch busy");
+            Sleep(static_cast<DWORD>(mailbox->fetchBusyMs));
+        }
         auto files = std::make_unique<AttachmentFiles>(*mailbox);
         mailbox_ = std::move(mailbox);
         files_ = std::move(files);

@@ -203,8 +203,10 @@ void MainWindow::Close() {
 
 void MainWindow::SetInputEnabled(bool enabled) {
     // The task-bar button's window too: its close command would close the main window.
-    EnableWindow(application_.Window(), enabled);
-    EnableWindow(window_, enabled);
+    if (!enabled)
+        inputGate_.emplace(application_.Window(), window_);
+    else if (inputGate_)
+        inputGate_->Open();
 }
 
 void MainWindow::BatchProgress(int done, int total) {

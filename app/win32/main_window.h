@@ -9,6 +9,7 @@
 #include "app/win32/controls.h"
 #include "app/win32/glyph_button.h"
 #include "app/win32/held_views.h"
+#include "app/win32/input_gate.h"
 #include "app/win32/keyboard.h"
 #include "app/win32/layout.h"
 #include "app/win32/process_info.h"
@@ -90,6 +91,7 @@ private:
     ContentScroller scroller_;
     std::unique_ptr<FormKeys> keys_;
     std::unique_ptr<TaskbarProgress> taskbar_;
+    std::optional<InputGate> inputGate_;
     HWND window_ = nullptr;
     HWND savedFocus_ = nullptr;
     bool started_ = false;

@@ -54,12 +54,39 @@ TEST(Startup, WithoutUserNameTheFieldHasTheFocusAndConvertWaits) {
     EXPECT_EQ(run.Process().WaitForExit(), 0u);
 }
 
-// A logon dialog while the session signs on: the main window owns it and takes no click or key
-// meanwhile; after OK the start-up completes as usual. The controls are hosted on the window
-// before their first property, and closed and unsited at the end.
-TEST(Startup, NothingReachesTheWindowWhileTheLogonDialogIsUp) {
+// Every click and key a user could try on the window and on its task-bar button.
+void TryEverything(KelvorRun& run, const KelvorWindow& window) {
+    SetForegroundWindow(window.Handle());
+    window.ClickControl(ExitButtonId);
+    window.ClickControl(ConvertButtonId);
+    window.ClickControl(UserNameId);
+    TypeText(L"xyz");
+    PressAltKey('E');
+    PressAltKey('C');
+    PressAltKey(VK_F4);
+    const HWND button = run.Process().FindWindowByCaption(L"Kelvor");
+    PostMessageW(button, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    PostMessageW(button, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PostMessageW(window.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+// Nothing of TryEverything had an effect, once there was time for it to arrive.
+void ExpectNothingHappened(KelvorRun& run, const KelvorWindow& window, const wchar_t* userName) {
+    Sleep(500);
+    EXPECT_TRUE(run.Process().Running());
+    EXPECT_EQ(RemoteText(window.Control(UserNameId)), userName);
+    EXPECT_FALSE(IsIconic(run.Process().FindWindowByCaption(L"Kelvor")));
+    EXPECT_EQ(run.CountInLog("SignOff"), 0);
+}
+
+// A logon dialog while the session signs on, then a fetch that handles messages for a while and
+// is busy after that: the main window owns the dialog and takes no click or key until the fetch
+// has ended, though the dialog enables its owner as it ends; input that waits in the queue
+// meanwhile is dropped too. The start-up then completes as usual. The controls are hosted on the
+// window before their first property, and closed and unsited at the end.
+TEST(Startup, NothingReachesTheWindowWhileTheSessionSignsOnAndFetches) {
     std::string mailbox = ThreeMessages;
-    mailbox.insert(1, "\"logonDialog\": true, ");
+    mailbox.insert(1, "\"logonDialog\": true, \"fetchPumpMs\": 4000, \"fetchBusyMs\": 3000, ");
     KelvorRun run(mailbox);
     run.Start(L"jsmith");
     const ProgramBox logon(run.Process(), L"Stand-in logon");
@@ -68,23 +95,21 @@ TEST(Startup, NothingReachesTheWindowWhileTheLogonDialogIsUp) {
     ASSERT_TRUE(window.Handle());
     EXPECT_EQ(GetWindow(logon.Handle(), GW_OWNER), window.Handle());
 
-    window.ClickControl(ExitButtonId);
-    window.ClickControl(ConvertButtonId);
-    window.ClickControl(UserNameId);
-    TypeText(L"xyz");
-    PressAltKey('E');
-    PressAltKey('C');
-    // Time for any of it to arrive; then nothing may have changed.
-    Sleep(500);
-    EXPECT_TRUE(run.Process().Running());
+    TryEverything(run, window);
+    ExpectNothingHappened(run, window, L"");
     EXPECT_TRUE(IsWindowVisible(logon.Handle()));
-    EXPECT_EQ(RemoteText(window.Control(UserNameId)), L"");
-    EXPECT_EQ(run.CountInLog("SignOff"), 0);
 
     ASSERT_TRUE(logon.PressOk());
+    ASSERT_TRUE(WaitFor([&] { return run.Logged("Fetch pumping"); }));
+    TryEverything(run, window);
+    ExpectNothingHappened(run, window, L"");
+    ASSERT_TRUE(WaitFor([&] { return run.Logged("Fetch busy"); }));
+    TryEverything(run, window);
+    // Only the fetch's own end makes the window answer again.
+    ASSERT_TRUE(WaitFor([&] { return run.CountInLog("Fetch") == 1; }));
     ASSERT_TRUE(window.Ready());
+    ExpectNothingHappened(run, window, L"jsmith");
     EXPECT_EQ(RemoteListItems(window.Control(SubjectListId)).size(), 3u);
-    EXPECT_EQ(RemoteText(window.Control(UserNameId)), L"jsmith");
     EXPECT_EQ(window.Focus(), window.Control(ConvertButtonId));
     EXPECT_TRUE(window.Usable());
     EXPECT_EQ(run.Folder().Listing("API_IN"), "");
@@ -102,7 +127,12 @@ TEST(Startup, NothingReachesTheWindowWhileTheLogonDialogIsUp) {
                                           "put NewSession true",
                                           "LogonDialog shown",
                                           "LogonDialog closed",
-                                          "SignOn"};
+                                          "SignOn",
+                                          "get SessionID 7",
+                                          "put SessionID 7",
+                                          "Fetch pumping",
+                                          "Fetch busy",
+                                          "Fetch"};
     ASSERT_GE(log.size(), hosted.size() + 4);
     EXPECT_EQ(std::vector<std::string>(log.begin(), log.begin() + hosted.size()), hosted);
     EXPECT_EQ(
