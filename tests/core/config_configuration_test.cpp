@@ -113,6 +113,9 @@ INSTANTIATE_TEST_SUITE_P(
                     FileCase{"OnlyLine1", "gw", "gw|", "", ""},
                     FileCase{"OnlyLine1WithEnd", "gw\r\n", "gw|", "", ""},
                     FileCase{"EmptyQualifiers", "gw\r\n\r\n\r\n", "gw|", "", ""},
+                    // Read as ANSI bytes: a UTF-8 byte order mark is part of the gateway path.
+                    FileCase{"Utf8ByteOrderMark", "\xef\xbb\xbfgw\r\nA\r\nB", "\xef\xbb\xbfgw|",
+                             "A", "B"},
                     FileCase{"EightBitAndNul", std::string("g\xe9\0w\r\nq\xff\r\n\x7f", 11),
                              std::string("g\xe9\0w|", 5), "q\xff", "\x7f"}),
     CaseName);

@@ -194,6 +194,164 @@ TEST_F(ExportTest, ExportNumbersHaveNoLeadingZerosUpToTheLargest) {
     EXPECT_TRUE(f.mailbox.log.empty());
 }
 
+// Without a user name on the command line, the request goes to the name typed last.
+struct TypedNamesCase {
+    std::string name;
+    std::vector<std::string> typed;
+    std::string to;
+};
+
+class ExportTypedUserName : public ExportTest,
+                            public testing::WithParamInterface<TypedNamesCase> {};
+
+TEST_P(ExportTypedUserName, AddressesTheRequest) {
+    f.host.commandLine = "kelvor.exe";
+    Start();
+    for (const auto& text : GetParam().typed)
+        f.userName.SetText(text);
+    EXPECT_TRUE(Select(0));
+    EXPECT_NE(Request(1).find("\r\nTO= " + GetParam().to + ";\r\n"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Typed, ExportTypedUserName,
+    testing::Values(
+        TypedNamesCase{"EmptyUserNameLeavesAFullStopBeforeTheSemicolon", {}, "ACME.MAIN."},
+        TypedNamesCase{"UserNameIsTheLastOneTyped", {"mjones", ""}, "ACME.MAIN.mjones"}),
+    [](const testing::TestParamInfo<TypedNamesCase>& info) { return info.param.name; });
+
+TEST_F(ExportTest, ConvertContinuesTheNumbersAfterSingleExports) {
+    Start();
+    Select(3);
+    Select(0);
+    Select(3);
+    f.form.ConvertAll();
+
+    EXPECT_EQ(folder.Listing("API_IN"), "1.API 2.API 3.API 4.API 5.API 6.API 7.API 8.API");
+    EXPECT_EQ(Request(1), Expected(1, "Fourth", "ACME.MAIN.jsmith", "Dee", {}));
+    EXPECT_EQ(Request(3), Expected(3, "Fourth", "ACME.MAIN.jsmith", "Dee", {}))
+        << "a message exported twice gets two full sets";
+    EXPECT_EQ(Body(3), Body(1));
+    EXPECT_EQ(Request(2), Expected(2, "No attachments", "ACME.MAIN.jsmith", "Ann Example", {}));
+    EXPECT_EQ(Request(4), Expected(4, "No attachments", "ACME.MAIN.jsmith", "Ann Example", {}));
+    EXPECT_EQ(Request(5),
+              Expected(5, "One; with, marks", "ACME.MAIN.jsmith", "Bob", {"report.pdf"}));
+    EXPECT_EQ(Request(6), Expected(6, "Three", "ACME.MAIN.jsmith", "Cy",
+                                   {"report.pdf", "notes.txt", "image.png"}));
+    EXPECT_EQ(Request(8), Expected(8, "Fifth", "ACME.MAIN.jsmith", "Eve", {}));
+    EXPECT_EQ(Body(8), "5");
+    EXPECT_EQ(Copy("6.2"), Image);
+
+    EXPECT_EQ(f.subjectList.selected, 4);
+    EXPECT_EQ(f.messageView.text, "5");
+    EXPECT_EQ(f.host.progress,
+              (std::vector<std::pair<int, int>>{{1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}}));
+}
+
+TEST_F(ExportTest, SecondRunIntoTheSameTreeReplacesFiles) {
+    const std::string longer(5000, 'x');
+    WriteBytes(folder.ApiIn("1.API"), longer);
+    WriteBytes(folder.AttIn("1.MSG"), longer);
+    WriteBytes(folder.AttIn("1.0"), longer);
+    Start();
+    EXPECT_TRUE(Select(1));
+    EXPECT_EQ(Request(1),
+              Expected(1, "One; with, marks", "ACME.MAIN.jsmith", "Bob", {"report.pdf"}));
+    EXPECT_EQ(Body(1), "See attached.\r\n");
+    EXPECT_EQ(Copy("1.0"), Pdf);
+}
+
+TEST_F(ExportTest, TextsAreConvertedToTheCodePage) {
+    f.mailbox.messages[2].subject = u"Caf\u00e9 \u20ac";
+    f.mailbox.messages[2].sender = u"J\u00f6rg";
+    f.mailbox.messages[2].text = std::u16string(u"\u00e0\rb") + u'\0' + u"gone";
+    f.mailbox.messages[2].attachments[1].name = u"r\u00e9sum\u00e9.txt";
+    Start();
+    EXPECT_TRUE(Select(2));
+    EXPECT_EQ(Request(1), Expected(1, "Caf\xE9 \x80", "ACME.MAIN.jsmith", "J\xF6rg",
+                                   {"report.pdf", "r\xE9sum\xE9.txt", "image.png"}));
+    EXPECT_EQ(Body(1), "\xE0\r\nb");
+}
+
+TEST_F(ExportTest, MissingApiInWarnsSignsOffAndClosesWritingNothing) {
+    std::filesystem::remove(folder.ApiIn(""));
+    Start();
+    ASSERT_FALSE(f.messageView.text.empty());
+    f.form.ConvertAll();
+
+    EXPECT_EQ(f.host.dialogs, (Log{"Unable to create API Gateway file!"}));
+    EXPECT_EQ(f.mailbox.log, (Log{"DIALOG Unable to create API Gateway file!", "SignOff", "CLOSE",
+                                  "get SessionID"}));
+    EXPECT_EQ(f.form.Values().ExportCounter, 1) << "Convert stopped after the first export";
+    EXPECT_EQ(folder.Listing("ATT_IN"), "");
+    EXPECT_TRUE(f.messageView.text.empty());
+    EXPECT_TRUE(f.attachmentList.items.empty());
+    EXPECT_TRUE(f.host.progress.empty());
+}
+
+TEST_F(ExportTest, MissingApiInFailsTheSingleExport) {
+    std::filesystem::remove(folder.ApiIn(""));
+    Start();
+    EXPECT_FALSE(Select(1));
+    EXPECT_EQ(f.host.closeCount, 1);
+    EXPECT_EQ(f.mailbox.CurrentSessionID(), 0);
+}
+
+TEST_F(ExportTest, MissingAttInEndsConvertAfterTheFirstExport) {
+    std::filesystem::remove(folder.AttIn(""));
+    Start();
+    try {
+        f.form.ConvertAll();
+        FAIL() << "no error escaped";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot create file " + folder.AttIn("1.MSG"));
+    }
+    EXPECT_EQ(f.form.Values().ExportCounter, 1);
+    EXPECT_EQ(folder.Listing("API_IN"), "") << "the incomplete request was removed";
+    EXPECT_EQ(f.host.closeCount, 0);
+    EXPECT_TRUE(f.host.dialogs.empty());
+    EXPECT_EQ(f.messageView.text, "Hello\r\nworld");
+}
+
+TEST_F(ExportTest, AttachmentThatCannotBeCopiedEndsTheExport) {
+    f.mailbox.messages[2].attachments[1].path = Widen(folder.MissingAttachment("gone.txt"));
+    Start();
+    try {
+        f.form.ConvertAll();
+        FAIL() << "no error escaped";
+    } catch (const CopyFailed& error) {
+        const std::string start = "Cannot copy attachment " + folder.MissingAttachment("gone.txt") +
+                                  " to " + folder.AttIn("3.1") + ": ";
+        EXPECT_EQ(std::string(error.what()).substr(0, start.size()), start);
+        EXPECT_FALSE(error.Reason().empty());
+    }
+    EXPECT_EQ(f.form.Values().ExportCounter, 3) << "Convert ended with the failed export";
+    EXPECT_EQ(folder.Listing("API_IN"), "1.API 2.API") << "no request names a missing copy";
+    EXPECT_EQ(folder.Listing("ATT_IN"), "1.MSG 2.0 2.MSG 3.0 3.MSG");
+    EXPECT_EQ(f.attachmentList.items.size(), 2u);
+}
+
+TEST_F(ExportTest, CopyReplacesAnEarlierCopyOfTheSameName) {
+    WriteBytes(folder.AttIn("1.0"), "old");
+    Start();
+    EXPECT_TRUE(Select(1));
+    EXPECT_EQ(Copy("1.0"), Pdf);
+}
+
+TEST_F(ExportTest, TextTooLongForTheMessageViewEndsTheExportBeforeTheBody) {
+    Start();
+    f.messageView.capacity = 4;
+    try {
+        Select(0);
+        FAIL() << "no error escaped";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()), "Text exceeds memo capacity");
+    }
+    EXPECT_EQ(folder.Listing("ATT_IN"), "");
+    EXPECT_EQ(folder.Listing("API_IN"), "");
+    EXPECT_EQ(f.form.Values().ExportCounter, 1);
+}
+
 // A request file that cannot be removed after a failure is named in the export's error.
 TEST_F(ExportTest, AnUnfinishedRequestThatCannotBeRemovedIsReported) {
 #ifndef _WIN32

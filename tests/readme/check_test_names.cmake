@@ -1,0 +1,109 @@
+# Checks that every test the README names exists, so that its tables never point at nothing.
+# Run by ctest:
+#   cmake -DREADME=<README.md> -DSOURCE_DIR=<project root> -P check_test_names.cmake
+# It reads "Suite.Test" names anywhere in the README (a final "*" matches any test whose name
+# starts so, "Suite.*" any test of the suite), and in the Test column of the table of faults and
+# bad input also bare suite names, `folder/file.cpp` under tests/ and `fuzz_target`s.
+
+# Every "Suite.Test" that a TEST, TEST_F or TEST_P of the test sources defines.
+file(GLOB_RECURSE sources ${SOURCE_DIR}/tests/*.cpp)
+set(defined)
+foreach(source ${sources})
+    file(READ ${source} text)
+    string(REGEX REPLACE "[ \t\r\n]+" "" text "${text}")
+    string(REGEX MATCHALL "TEST(_F|_P)?\\([A-Za-z0-9_]+,[A-Za-z0-9_]+\\)" found "${text}")
+    foreach(definition ${found})
+        string(REGEX REPLACE "^TEST(_F|_P)?\\(([A-Za-z0-9_]+),([A-Za-z0-9_]+)\\)$" "\\2.\\3"
+                             name "${definition}")
+        list(APPEND defined ${name})
+    endforeach()
+endforeach()
+if(NOT defined)
+    message(FATAL_ERROR "no tests found under ${SOURCE_DIR}/tests")
+endif()
+
+set(missing)
+
+function(check_test reference)
+    string(REGEX REPLACE "\\*$" "" prefix "${reference}")
+    if(prefix STREQUAL reference)
+        list(FIND defined "${reference}" at)
+        if(at EQUAL -1)
+            set(missing ${missing} "${reference}" PARENT_SCOPE)
+        endif()
+        return()
+    endif()
+    string(LENGTH "${prefix}" length)
+    foreach(name ${defined})
+        string(SUBSTRING "${name}" 0 ${length} start)
+        if(start STREQUAL prefix)
+            return()
+        endif()
+    endforeach()
+    set(missing ${missing} "${reference}" PARENT_SCOPE)
+endfunction()
+
+file(READ ${README} readme)
+
+# A name of a suite or a test has a lower-case letter, so that "ACME.MAIN" is none.
+set(word "[A-Z][A-Za-z0-9]*[a-z][A-Za-z0-9]*")
+set(test_reference "${word}\\.(${word}\\*?|\\*)")
+string(REGEX MATCHALL "[^A-Za-z0-9_.]${test_reference}" references " ${readme}")
+foreach(reference ${references})
+    string(SUBSTRING "${reference}" 1 -1 reference)
+    check_test("${reference}")
+endforeach()
+
+# The Test column: the last cell of each row of the table under the faults heading.
+string(FIND "${readme}" "\n## Faults and bad input that are tested\n" start)
+if(start EQUAL -1)
+    message(FATAL_ERROR "${README} has no section \"Faults and bad input that are tested\"")
+endif()
+string(SUBSTRING "${readme}" ${start} -1 section)
+string(SUBSTRING "${section}" 1 -1 section)
+string(FIND "${section}" "\n## " end)
+if(NOT end EQUAL -1)
+    string(SUBSTRING "${section}" 0 ${end} section)
+endif()
+# Names in a cell stand apart by blanks or semicolons, and a semicolon would split a CMake list.
+string(REPLACE ";" " " section "${section}")
+string(REGEX MATCHALL "\n\\|[^\n]*" rows "${section}")
+list(LENGTH rows row_count)
+if(row_count LESS 3)
+    message(FATAL_ERROR "the table of faults and bad input in ${README} has no rows")
+endif()
+# The header and the separator line name no tests.
+list(SUBLIST rows 2 -1 rows)
+foreach(row ${rows})
+    if(NOT row MATCHES "\\|([^|]*)\\|[ ]*$")
+        message(FATAL_ERROR "a row of the table of faults has no Test cell:${row}")
+    endif()
+    # What stands in parentheses says how a test runs; names stand outside them.
+    string(REGEX REPLACE "\\([^)]*\\)" "" cell "${CMAKE_MATCH_1}")
+    string(REGEX REPLACE " +" ";" tokens "${cell}")
+    foreach(token ${tokens})
+        if(token MATCHES "^`([a-z0-9_/]+\\.cpp)`$")
+            if(NOT EXISTS ${SOURCE_DIR}/tests/${CMAKE_MATCH_1})
+                list(APPEND missing "tests/${CMAKE_MATCH_1}")
+            endif()
+        elseif(token MATCHES "^`(fuzz_[a-z0-9_]+)`$")
+            if(NOT EXISTS ${SOURCE_DIR}/fuzz/${CMAKE_MATCH_1}.cpp)
+                list(APPEND missing "fuzz/${CMAKE_MATCH_1}.cpp")
+            endif()
+        elseif(token MATCHES "^${test_reference}$")
+            # Checked with the names of the whole README.
+        elseif(token MATCHES "^${word}$")
+            check_test("${token}.*")
+        else()
+            message(FATAL_ERROR "the table of faults names \"${token}\", which is no test:${row}")
+        endif()
+    endforeach()
+endforeach()
+
+if(missing)
+    list(REMOVE_DUPLICATES missing)
+    list(JOIN missing "\n  " text)
+    message(FATAL_ERROR "${README} names tests that do not exist:\n  ${text}")
+endif()
+list(LENGTH references count)
+message(STATUS "${README}: the ${count} tests it names and the faults table's names exist")
