@@ -5,6 +5,7 @@
 // {
 //   "sessionId": 7,                                   optional, 1 by default, positive
 //   "logonDialog": true,                              optional, false by default
+//   "persistence": "IPersistStorage",                 optional, "IPersistStreamInit" by default
 //   "messages": [ { "subject": "...", "sender": "...", "text": "...",   each optional
 //                   "attachments": [ { "name": "report.pdf", "path": "files/report.pdf" },
 //                                    { "name": "notes.txt", "content": "..." } ] } ],
@@ -50,10 +51,14 @@ struct FaultSpec {
     bool viaStatus = false;
 };
 
+// The interface the controls offer to take their design-time defaults through.
+enum class Persistence { StreamInit, Storage, None };
+
 struct Mailbox {
     std::int32_t sessionId = 1;
     // Whether a sign-on with LogonUI shows the stand-in's logon dialog.
     bool logonDialog = false;
+    Persistence persistence = Persistence::StreamInit;
     std::vector<Message> messages;
     std::vector<FaultSpec> faults;
 };
