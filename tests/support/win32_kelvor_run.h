@@ -68,10 +68,12 @@ inline std::wstring Wide(std::string_view ascii) {
 
 class KelvorRun {
 public:
-    explicit KelvorRun(std::string_view mailboxJson) : mailbox_(mailboxJson) {
+    // `program` is a build of kelvor.exe, copied as kelvor.exe.
+    explicit KelvorRun(std::string_view mailboxJson, const char* program = KELVOR_EXE)
+        : mailbox_(mailboxJson) {
         folder_.MakeGatewayTree();
         folder_.WriteConfiguration("kelvor", "mail");
-        std::filesystem::copy_file(NativePath(KELVOR_EXE), folder_.ExecutablePath());
+        std::filesystem::copy_file(NativePath(program), folder_.ExecutablePath());
     }
 
     const ProgramFolder& Folder() const { return folder_; }
