@@ -1,5 +1,5 @@
-// The mailbox lister run as its own process under Wine on the bundled sample mailbox, and the
-// sample mailbox itself.
+// The mailbox lister run as its own process under Wine on the bundled sample mailbox, the
+// sample mailbox itself, and the licence key reader against the stand-in.
 
 #include "mailbox/com/mapi_controls.h"
 #include "platform/text_conversion.h"
@@ -21,6 +21,7 @@ using testing_support::ComApartment;
 using testing_support::HostedLines;
 using testing_support::NativePath;
 using testing_support::ReleasedLines;
+using testing_support::StandinLicensing;
 
 struct ProgramRun {
     DWORD exitCode = 0;
@@ -70,6 +71,7 @@ ProgramRun RunProgram(const std::string& program) {
 }
 
 const std::string Lister = NativePath(KELVOR_LIST_MAILBOX);
+const std::string KeyReader = NativePath(KELVOR_LICENSE_KEYS);
 const std::string Sample = NativePath(KELVOR_SOURCE_DIR "/samples/mailbox.json");
 
 class ListMailboxTest : public ::testing::Test {
@@ -196,6 +198,34 @@ TEST_F(ListMailboxTest, TheSampleMailboxHoldsWhatTheDemoShows) {
     for (const std::int32_t expected : {0, 1, 3})
         EXPECT_TRUE(attachmentCounts.contains(expected)) << expected << " attachments";
     mapi.SignOff();
+}
+
+// Only where the licence is installed does a licensed class hand out its key; a class that is
+// not licensed needs none.
+TEST(LicenseKeyReader, PrintsBothKeysWhereTheLicenceIsInstalled) {
+    const std::string noKeyHere = ": it hands out no run-time licence key here: its design-time "
+                                  "licence is not installed on this computer\r\n";
+    struct Case {
+        const wchar_t* messagesKey;
+        bool machineLicensed;
+        DWORD exitCode;
+        std::string output;
+        std::string errors;
+    } const cases[] = {
+        {L"M \"2\"", true, 0,
+         "KELVOR_SESSION_LICENSE_KEY=S-1\r\nKELVOR_MESSAGES_LICENSE_KEY=M \"2\"\r\n", ""},
+        {L"", true, 0, "KELVOR_SESSION_LICENSE_KEY=S-1\r\nKELVOR_MESSAGES_LICENSE_KEY=\r\n", ""},
+        {L"M-2", false, 1, "",
+         "kelvor_license_keys: the MAPI session control" + noKeyHere +
+             "kelvor_license_keys: the MAPI messages control" + noKeyHere},
+    };
+    for (const Case& row : cases) {
+        const StandinLicensing licensing(L"S-1", row.messagesKey, row.machineLicensed);
+        const ProgramRun run = RunProgram(KeyReader);
+        EXPECT_EQ(run.exitCode, row.exitCode);
+        EXPECT_EQ(run.output, row.output);
+        EXPECT_EQ(run.errors, row.errors);
+    }
 }
 
 } // namespace
