@@ -68,7 +68,9 @@ file(READ ${WORK}/extracted/README.txt readme)
 foreach(phrase "32-bit" "MAPI session control" "MAPI messages control" "registered and licensed"
                "MAPI profile" "kelvor.prm" "API_IN" "ATT_IN" "G:\\GATEWAY\\"
                "kelvor.exe \"John Smith\"" "Username" "Convert" "Application Error" "exit code 1"
-               "OLE error 80040154" "Class not registered")
+               "OLE error 80040154" "Class not registered" "OLE error 80040112"
+               "design-time licence" "run-time licence key" "IClassFactory2::RequestLicKey"
+               "kelvor_license_keys.exe")
     string(FIND "${readme}" "${phrase}" at)
     if(at EQUAL -1)
         list(APPEND faults "README.txt does not mention ${phrase}")
