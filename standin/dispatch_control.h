@@ -1,7 +1,8 @@
 #pragma once
 
 // COM's part of a stand-in control: reference counting, QueryInterface, IDispatch,
-// IPersistStreamInit, IOleObject and ISupportErrorInfo around a ControlLogic.
+// IPersistStreamInit or IPersistStorage (as the mailbox file asks), IOleObject and
+// ISupportErrorInfo around a ControlLogic.
 
 #include "standin/control_logic.h"
 #include "standin/module.h"
@@ -9,6 +10,7 @@
 #include "standin/stage.h"
 
 #include <ocidl.h>
+#include <wrl/client.h>
 
 #include <atomic>
 #include <memory>
@@ -19,6 +21,7 @@ namespace kelvor::standin {
 template <class Dual>
 class DispatchControl : public Dual,
                         public IPersistStreamInit,
+                        public IPersistStorage,
                         public OleObject,
                         public ISupportErrorInfo,
                         protected ControlLogic {
@@ -26,11 +29,17 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         if (!object)
             return E_POINTER;
+        const Persistence persistence = Stage::Instance().OfferedPersistence();
+        const bool persist = IsEqualIID(riid, IID_IPersist) != FALSE;
         if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch) ||
             IsEqualIID(riid, Interface()))
             *object = static_cast<Dual*>(this);
-        else if (IsEqualIID(riid, IID_IPersist) || IsEqualIID(riid, IID_IPersistStreamInit))
+        else if ((persist || IsEqualIID(riid, IID_IPersistStreamInit)) &&
+                 persistence == Persistence::StreamInit)
             *object = static_cast<IPersistStreamInit*>(this);
+        else if ((persist || IsEqualIID(riid, IID_IPersistStorage)) &&
+                 persistence == Persistence::Storage)
+            *object = static_cast<IPersistStorage*>(this);
         else if (IsEqualIID(riid, IID_IOleObject))
             *object = static_cast<IOleObject*>(this);
         else if (IsEqualIID(riid, IID_ISupportErrorInfo))
@@ -113,6 +122,25 @@ public:
         return S_OK;
     }
 
+    // A control that persists to a storage may keep the container's storage until it takes it
+    // back (HandsOffStorage).
+    HRESULT STDMETHODCALLTYPE InitNew(IStorage* storage) override {
+        STATSTG about{};
+        if (!storage || FAILED(storage->Stat(&about, STATFLAG_NONAME)))
+            return E_INVALIDARG;
+        storage_ = storage;
+        Reset();
+        LogQuietly("InitNew storage");
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Load(IStorage*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Save(IStorage*, BOOL) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SaveCompleted(IStorage*) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE HandsOffStorage() override {
+        storage_.Reset();
+        return S_OK;
+    }
+
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override {
         return IsEqualIID(riid, Interface()) ? S_OK : S_FALSE;
     }
@@ -125,6 +153,7 @@ protected:
     virtual const CLSID& ClassId() const = 0;
 
 private:
+    Microsoft::WRL::ComPtr<IStorage> storage_;
     std::atomic<ULONG> references_ = 1;
     ModuleReference module_;
     StageReference stage_;

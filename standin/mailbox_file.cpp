@@ -8,7 +8,9 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
+#include <utility>
 
 namespace kelvor::standin {
 namespace {
@@ -24,7 +26,8 @@ public:
     Mailbox Read(const json& root) {
         Expect(root.is_object(), "", "must be an object");
         CheckKeys(root, "",
-                  {"sessionId", "logonDialog", "fetchPumpMs", "fetchBusyMs", "messages", "faults"});
+                  {"sessionId", "logonDialog", "fetchPumpMs", "fetchBusyMs", "persistence",
+                   "messages", "faults"});
         Mailbox mailbox;
         if (const auto id = root.find("sessionId"); id != root.end()) {
             const auto value = Integer(*id, "sessionId");
@@ -38,6 +41,17 @@ public:
         }
         mailbox.fetchPumpMs = Milliseconds(root, "fetchPumpMs");
         mailbox.fetchBusyMs = Milliseconds(root, "fetchBusyMs");
+        if (const auto persistence = root.find("persistence"); persistence != root.end()) {
+            const std::pair<const char*, Persistence> offers[] = {
+                {"IPersistStreamInit", Persistence::StreamInit},
+                {"IPersistStorage", Persistence::Storage},
+                {"none", Persistence::None}};
+            const auto offer = std::find_if(std::begin(offers), std::end(offers),
+                                            [&](const auto& o) { return *persistence == o.first; });
+            Expect(offer != std::end(offers), "persistence",
+                   "must be \"IPersistStreamInit\", \"IPersistStorage\" or \"none\"");
+            mailbox.persistence = offer->second;
+        }
         for (const auto& [item, where] : Array(root, "messages", ""))
             mailbox.messages.push_back(ReadMessage(item, where));
         for (const auto& [item, where] : Array(root, "faults", ""))

@@ -6,6 +6,7 @@
 //   "sessionId": 7,                                   optional, 1 by default, positive
 //   "logonDialog": true,                              optional, false by default
 //   "fetchPumpMs": 2000, "fetchBusyMs": 1000,         optional, 0 by default
+//   "persistence": "IPersistStorage",                 optional, "IPersistStreamInit" by default
 //   "messages": [ { "subject": "...", "sender": "...", "text": "...",   each optional
 //                   "attachments": [ { "name": "report.pdf", "path": "files/report.pdf" },
 //                                    { "name": "notes.txt", "content": "..." } ] } ],
@@ -51,6 +52,9 @@ struct FaultSpec {
     bool viaStatus = false;
 };
 
+// The interface the controls offer to take their design-time defaults through.
+enum class Persistence { StreamInit, Storage, None };
+
 struct Mailbox {
     std::int32_t sessionId = 1;
     // Whether a sign-on with LogonUI shows the stand-in's logon dialog.
@@ -59,6 +63,7 @@ struct Mailbox {
     // downloads does, then busy without looking at them.
     std::int32_t fetchPumpMs = 0;
     std::int32_t fetchBusyMs = 0;
+    Persistence persistence = Persistence::StreamInit;
     std::vector<Message> messages;
     std::vector<FaultSpec> faults;
 };

@@ -1,21 +1,10 @@
 #include "standin/stage.h"
 
+#include "standin/text.h"
+
 #include <windows.h>
 
 namespace kelvor::standin {
-namespace {
-
-std::optional<std::wstring> Environment(const wchar_t* name) {
-    const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
-    if (size == 0)
-        return std::nullopt;
-    std::wstring value(size, L'\0');
-    const DWORD length = GetEnvironmentVariableW(name, value.data(), size);
-    value.resize(length < size ? length : 0);
-    return value;
-}
-
-} // namespace
 
 Stage& Stage::Instance() {
     static Stage stage;
@@ -67,6 +56,11 @@ std::shared_ptr<const Mailbox> Stage::ServedMailbox() {
     if (loadFailure_)
         throw *loadFailure_;
     return mailbox_;
+}
+
+Persistence Stage::OfferedPersistence() {
+    const std::lock_guard lock(mutex_);
+    return mailbox_ ? mailbox_->persistence : Persistence::StreamInit;
 }
 
 std::optional<Failure> Stage::InjectedFault(std::string_view op,

@@ -31,6 +31,8 @@ public:
 
     // The served mailbox; throws the Failure that reading it met.
     std::shared_ptr<const Mailbox> ServedMailbox();
+    // What the mailbox asks the controls to offer; IPersistStreamInit when it could not be read.
+    Persistence OfferedPersistence();
 
     std::optional<Failure> InjectedFault(std::string_view op, std::optional<std::int32_t> message);
     bool Logging();

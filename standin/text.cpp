@@ -73,4 +73,14 @@ std::wstring SystemMessage(unsigned long code) {
     return text;
 }
 
+std::optional<std::wstring> Environment(const wchar_t* name) {
+    const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+    if (size == 0)
+        return std::nullopt;
+    std::wstring value(size, L'\0');
+    const DWORD length = GetEnvironmentVariableW(name, value.data(), size);
+    value.resize(length < size ? length : 0);
+    return value;
+}
+
 } // namespace kelvor::standin

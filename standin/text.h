@@ -2,6 +2,7 @@
 
 // Text and path helpers of the stand-in: its files are UTF-8, Windows wants UTF-16.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,5 +25,8 @@ std::wstring FolderOf(const std::wstring& path);
 
 // The system's text for a Win32 error code, without its line end.
 std::wstring SystemMessage(unsigned long code);
+
+// The value of an environment variable; none when it is not set.
+std::optional<std::wstring> Environment(const wchar_t* name);
 
 } // namespace kelvor::standin

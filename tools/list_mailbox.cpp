@@ -2,8 +2,8 @@
 // start-up calls on the MAPI controls in the program's order, without a window.
 
 #include "mailbox/com/mapi_controls.h"
-#include "mailbox/com/ole_error.h"
 #include "platform/text_conversion.h"
+#include "tools/apartment.h"
 
 #include <windows.h>
 
@@ -12,20 +12,6 @@
 #include <string>
 
 namespace {
-
-class Apartment {
-public:
-    Apartment() : status_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {
-        if (FAILED(status_))
-            throw kelvor::EOleSysError(status_);
-    }
-    Apartment(const Apartment&) = delete;
-    Apartment& operator=(const Apartment&) = delete;
-    ~Apartment() { CoUninitialize(); }
-
-private:
-    HRESULT status_;
-};
 
 std::string ListSubjects(kelvor::MailboxSource& mailbox) {
     mailbox.SetLogonUI(true);
@@ -57,7 +43,7 @@ std::string ListSubjects(kelvor::MailboxSource& mailbox) {
 
 int main() {
     try {
-        const Apartment apartment;
+        const kelvor::tools::Apartment apartment;
         kelvor::MapiControls mailbox;
         const std::string subjects = ListSubjects(mailbox);
         std::fwrite(subjects.data(), 1, subjects.size(), stdout);

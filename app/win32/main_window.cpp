@@ -70,13 +70,14 @@ bool IsMinimizing(int showCommand) {
 
 } // namespace
 
-MainWindow::MainWindow(Application& application, ProcessInfo process)
-    : MainWindow(application, nullptr, std::move(process)) {}
+MainWindow::MainWindow(Application& application, ProcessInfo process, const MapiLicenseKeys& keys)
+    : MainWindow(application, nullptr, std::move(process), keys) {}
 
 MainWindow::MainWindow(Application& application, MailboxSource& mailbox, ProcessInfo process)
-    : MainWindow(application, &mailbox, std::move(process)) {}
+    : MainWindow(application, &mailbox, std::move(process), {}) {}
 
-MainWindow::MainWindow(Application& application, MailboxSource* mailbox, ProcessInfo process)
+MainWindow::MainWindow(Application& application, MailboxSource* mailbox, ProcessInfo process,
+                       const MapiLicenseKeys& keys)
     : application_(application), process_(std::move(process)),
       userName_([this] { form_->OnUserNameChange(); }),
       views_(subjectList_, messageView_, attachmentList_), convertGlyph_(ConvertGlyph),
@@ -93,7 +94,7 @@ MainWindow::MainWindow(Application& application, MailboxSource* mailbox, Process
     try {
         // The controls are hosted on the window, which owns their dialogs.
         if (!mailbox) {
-            mapiControls_ = std::make_unique<MapiControls>(window_);
+            mapiControls_ = std::make_unique<MapiControls>(window_, keys);
             mailbox = mapiControls_.get();
         }
         form_.emplace(MainFormControls{userName_, convertButton_, subjectList_, messageView_,

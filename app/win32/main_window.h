@@ -30,8 +30,9 @@ namespace kelvor::win32 {
 class MainWindow final : public FormHost {
 public:
     // Builds the window and its controls, hidden, owned by the application's window: with the
-    // MAPI controls hosted on it, or with another mailbox that outlives the window.
-    MainWindow(Application& application, ProcessInfo process);
+    // MAPI controls hosted on it (created with `keys`), or with another mailbox that outlives the
+    // window.
+    MainWindow(Application& application, ProcessInfo process, const MapiLicenseKeys& keys);
     MainWindow(Application& application, MailboxSource& mailbox, ProcessInfo process);
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
@@ -57,7 +58,8 @@ public:
     bool HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 private:
-    MainWindow(Application& application, MailboxSource* mailbox, ProcessInfo process);
+    MainWindow(Application& application, MailboxSource* mailbox, ProcessInfo process,
+               const MapiLicenseKeys& keys);
     void CreateFonts();
     void CreateControls();
     void RunStartupOnce();

@@ -28,7 +28,7 @@ public:
 
 } // namespace
 
-int RunProgram(int showCommand) noexcept {
+int RunProgram(int showCommand, const MapiLicenseKeys& keys) noexcept {
     try {
         const OleApartment apartment;
         const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
@@ -36,7 +36,7 @@ int RunProgram(int showCommand) noexcept {
         Application application;
         std::optional<MainWindow> window;
         try {
-            window.emplace(application, ProcessInfo::Current());
+            window.emplace(application, ProcessInfo::Current(), keys);
         } catch (const std::exception& error) {
             ShowApplicationError(error);
             return 1;

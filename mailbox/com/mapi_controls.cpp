@@ -33,12 +33,15 @@ std::u16string GetText(IDispatch& control, DISPID dispid) {
 
 } // namespace
 
-MapiControls::MapiControls(HWND container)
-    : MapiControls(mapi::SessionClass, mapi::MessagesClass, container) {}
+MapiControls::MapiControls(HWND container, const MapiLicenseKeys& keys)
+    : MapiControls(mapi::SessionClass, mapi::MessagesClass, container, keys) {}
 
-MapiControls::MapiControls(const CLSID& sessionClass, const CLSID& messagesClass, HWND container)
-    : session_(sessionClass, mapi::SessionInterface, container),
-      messages_(messagesClass, mapi::MessagesInterface, container) {}
+MapiControls::MapiControls(const CLSID& sessionClass, const CLSID& messagesClass, HWND container,
+                           const MapiLicenseKeys& keys)
+    : session_("MAPI session control", sessionClass, mapi::SessionInterface, keys.session,
+               container),
+      messages_("MAPI messages control", messagesClass, mapi::MessagesInterface, keys.messages,
+                container) {}
 
 void MapiControls::SetLogonUI(bool value) {
     PutProperty(session_.Dual(), mapi::session::LogonUI, Bool(value));

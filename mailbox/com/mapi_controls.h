@@ -7,17 +7,28 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace kelvor {
 
-// Creates both controls by class id (in-process or local server), hosted on client sites of the
-// container window, gives them their design-time defaults (IPersistStreamInit::InitNew where
-// offered) and holds them for its whole life. Throws EOleSysError when a control cannot be
+// The run-time licence keys of the two controls, as a licensed machine hands them out
+// (IClassFactory2::RequestLicKey); an empty key is none.
+struct MapiLicenseKeys {
+    std::u16string session;
+    std::u16string messages;
+};
+
+// Creates both controls by class id (in-process or local server), with their run-time licence
+// keys where the classes are licensed, hosted on client sites of the container window, gives
+// them their design-time defaults (IPersistStreamInit::InitNew, else IPersistStorage::InitNew)
+// and holds them for its whole life. Throws EOleSysError, naming the control, when one cannot be
 // created. Use it on the thread of the single-threaded apartment that created it.
 class MapiControls : public MailboxSource {
 public:
-    explicit MapiControls(HWND container = nullptr);
+    explicit MapiControls(HWND container = nullptr, const MapiLicenseKeys& keys = {});
     // Other classes in place of the MAPI controls; they must offer the same interfaces.
-    MapiControls(const CLSID& sessionClass, const CLSID& messagesClass, HWND container = nullptr);
+    MapiControls(const CLSID& sessionClass, const CLSID& messagesClass, HWND container = nullptr,
+                 const MapiLicenseKeys& keys = {});
 
     void SetLogonUI(bool value) override;
     void SetNewSession(bool value) override;

@@ -103,13 +103,6 @@ TEST_F(DispatchWireTest, ControlsAreSitedOnTheContainerWindowAsTheyAsk) {
     DestroyWindow(container);
 }
 
-TEST_F(DispatchWireTest, AControlWithoutPersistenceIsUsedWithoutIt) {
-    messages_.offerPersistence = false;
-    MapiControls controls(FakeSessionClass, FakeMessagesClass);
-    EXPECT_TRUE(messages_.calls.empty());
-    EXPECT_EQ(session_.calls.size(), 1u);
-}
-
 TEST_F(DispatchWireTest, AControlThatCannotTakeItsDefaultsIsNotCreated) {
     messages_.initNewResult = E_UNEXPECTED;
     try {

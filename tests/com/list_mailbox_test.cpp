@@ -1,5 +1,5 @@
-// The mailbox lister run as its own process under Wine on the bundled sample mailbox, and the
-// sample mailbox itself.
+// The mailbox lister run as its own process under Wine on the bundled sample mailbox, the
+// sample mailbox itself, and the licence key reader against the stand-in.
 
 #include "mailbox/com/mapi_controls.h"
 #include "platform/text_conversion.h"
@@ -21,6 +21,7 @@ using testing_support::ComApartment;
 using testing_support::HostedLines;
 using testing_support::NativePath;
 using testing_support::ReleasedLines;
+using testing_support::StandinLicensing;
 
 struct ProgramRun {
     DWORD exitCode = 0;
@@ -70,6 +71,7 @@ ProgramRun RunProgram(const std::string& program) {
 }
 
 const std::string Lister = NativePath(KELVOR_LIST_MAILBOX);
+const std::string KeyReader = NativePath(KELVOR_LICENSE_KEYS);
 const std::string Sample = NativePath(KELVOR_SOURCE_DIR "/samples/mailbox.json");
 
 class ListMailboxTest : public ::testing::Test {
@@ -196,6 +198,14 @@ TEST_F(ListMailboxTest, TheSampleMailboxHoldsWhatTheDemoShows) {
     for (const std::int32_t expected : {0, 1, 3})
         EXPECT_TRUE(attachmentCounts.contains(expected)) << expected << " attachments";
     mapi.SignOff();
+}
+
+TEST(LicenseKeyReader, PrintsBothKeysWhereTheLicenceIsInstalled) {
+    const StandinLicensing licensed(L"S-1", L"M \"2\"", true);
+    const ProgramRun run = RunProgram(KeyReader);
+    EXPECT_EQ(run.exitCode, 0u) << run.errors;
+    EXPECT_EQ(run.output,
+              "KELVOR_SESSION_LICENSE_KEY=S-1\r\nKELVOR_MESSAGES_LICENSE_KEY=M \"2\"\r\n");
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace kelvor {
@@ -19,6 +20,7 @@ using testing_support::ComApartment;
 using testing_support::HostedLines;
 using testing_support::Joined;
 using testing_support::ReleasedLines;
+using testing_support::StandinLicensing;
 using testing_support::StandinMailbox;
 using Lines = std::vector<std::string>;
 
@@ -270,8 +272,9 @@ TEST_F(MapiControlsTest, TheStandinsOwnFailuresCarryTheirDescriptions) {
 TEST_F(MapiControlsTest, AClassThatIsNotRegisteredCannotBeCreated) {
     const CLSID unknown = {
         0x6B29FC40, 0xCA47, 0x1067, {0xB3, 0x1D, 0x00, 0xDD, 0x01, 0x06, 0x62, 0xDA}};
-    for (const auto& [session, messages] :
-         {std::pair{unknown, mapi::MessagesClass}, std::pair{mapi::SessionClass, unknown}}) {
+    for (const auto& [session, messages, name] :
+         {std::tuple{unknown, mapi::MessagesClass, "session"},
+          std::tuple{mapi::SessionClass, unknown, "messages"}}) {
         try {
             MapiControls controls(session, messages);
             FAIL() << "created";
@@ -279,8 +282,68 @@ TEST_F(MapiControlsTest, AClassThatIsNotRegisteredCannotBeCreated) {
             FAIL() << "a creation failure is no EOleException";
         } catch (const EOleSysError& error) {
             EXPECT_EQ(error.ErrorCode(), REGDB_E_CLASSNOTREG);
-            EXPECT_EQ(error.what(), TextOrCode(REGDB_E_CLASSNOTREG, "OLE error 80040154"));
+            EXPECT_EQ(error.what(), "Cannot create the MAPI " + std::string(name) + " control: " +
+                                        TextOrCode(REGDB_E_CLASSNOTREG, "OLE error 80040154"));
         }
+    }
+}
+
+// Keys swapped between the classes are refused: each class has its own. (Without a key, and
+// with the right ones, the end-to-end tests start kelvor.exe.)
+TEST_F(MapiControlsTest, ALicensedControlNeedsItsRunTimeKeyOrTheMachinesLicence) {
+    const StandinMailbox box(TwoMessages);
+    const std::string refused = TextOrCode(CLASS_E_NOTLICENSED, "OLE error 80040112") +
+                                " (the run-time licence key built in was refused)";
+    struct Case {
+        const wchar_t* sessionKey;
+        bool machineLicensed;
+        MapiLicenseKeys keys;
+        const char* failing;
+    } const cases[] = {
+        {L"S-1", true, {}, nullptr},
+        {L"S-1", false, {u"M-1", u"S-1"}, "session"},
+        {L"", false, {u"", u"S-1"}, "messages"},
+    };
+    for (const Case& row : cases) {
+        const StandinLicensing licensing(row.sessionKey, L"M-1", row.machineLicensed);
+        std::string error;
+        try {
+            const MapiControls controls(nullptr, row.keys);
+        } catch (const EOleSysError& failure) {
+            error = failure.what();
+            EXPECT_EQ(failure.ErrorCode(), CLASS_E_NOTLICENSED);
+        }
+        EXPECT_EQ(error, row.failing ? "Cannot create the MAPI " + std::string(row.failing) +
+                                           " control: " + refused
+                                     : "");
+    }
+}
+
+// IPersistStreamInit::InitNew, where offered, is in every other test's log.
+TEST_F(MapiControlsTest, AControlTakesItsDefaultsFromAStreamElseAScratchStorage) {
+    const Lines storage{"GetMiscStatus", "SetClientSite", "InitNew storage",
+                        "GetMiscStatus", "SetClientSite", "InitNew storage"};
+    struct Case {
+        const char* offer;
+        Lines log;
+        std::string error;
+    } const cases[] = {
+        {"IPersistStorage", Joined({storage, ReleasedLines}), ""},
+        {"none",
+         {"GetMiscStatus", "SetClientSite", "Close", "SetClientSite null"},
+         "Cannot create the MAPI session control: it offers neither IPersistStreamInit nor "
+         "IPersistStorage to take its design-time defaults"},
+    };
+    for (const Case& row : cases) {
+        const StandinMailbox box(R"({ "persistence": ")" + std::string(row.offer) + R"(" })");
+        std::string error;
+        try {
+            const MapiControls controls;
+        } catch (const EOleSysError& failure) {
+            error = failure.what();
+        }
+        EXPECT_EQ(error, row.error);
+        EXPECT_EQ(box.LogLines(), row.log) << row.offer;
     }
 }
 
@@ -291,7 +354,8 @@ TEST_F(MapiControlsTest, AControlWithoutTheDualInterfaceCannotBeUsed) {
         FAIL() << "created";
     } catch (const EOleSysError& error) {
         EXPECT_EQ(error.ErrorCode(), E_NOINTERFACE);
-        EXPECT_EQ(error.what(), TextOrCode(E_NOINTERFACE, "OLE error 80004002"));
+        EXPECT_EQ(error.what(), "Cannot create the MAPI session control: " +
+                                    TextOrCode(E_NOINTERFACE, "OLE error 80004002"));
     }
 }
 

@@ -163,7 +163,7 @@ TEST(ExportSelection, ClicksKeysConvertAndASecondRunIntoTheSameGateway) {
 // same. Only the attachment list shows such a path in the code page's form.
 TEST(ExportSelection, FromAndOutOfFoldersNamedOutsideTheCodePage) {
     const std::filesystem::path outside(u"Kelv\u00f6r \u011f \u4e2d");
-    KelvorRun run("{}", outside);
+    KelvorRun run("{}", KELVOR_EXE, outside);
     const std::filesystem::path source = run.Folder().ExecutablePath().parent_path() / outside;
     std::filesystem::create_directory(source);
     const std::string bytes = std::string("%PDF\0\r\n\xFF", 8);

@@ -1,6 +1,6 @@
 // The real kelvor.exe starting: its states with and without a user name, its keys, its show
 // states, and the ways a start ends early (an empty mailbox, a failed sign-on, a missing
-// configuration file, a MAPI control that is not registered).
+// configuration file, a MAPI control that is not registered or not licensed).
 
 #include "app/win32/layout.h"
 #include "support/e2e_export.h"
@@ -225,11 +225,36 @@ TEST(Startup, AnUnregisteredControlEndsWithTheApplicationErrorAndExitCode1) {
     run.Start();
     const ProgramBox box(run.Process(), L"Application Error");
     ASSERT_TRUE(box);
-    EXPECT_EQ(box.Text(), L"EOleSysError: OLE error 80040154");
+    EXPECT_EQ(box.Text(),
+              L"EOleSysError: Cannot create the MAPI session control: OLE error 80040154");
     EXPECT_FALSE(run.Process().FindWindowByCaption(L"KELVOR", nullptr, 0ms));
     ASSERT_TRUE(box.PressOk());
     EXPECT_EQ(run.Process().WaitForExit(), 1u);
     EXPECT_TRUE(run.Log().empty());
+}
+
+// Where the controls are licensed and their licence is not installed, kelvor.exe built without
+// their run-time keys cannot create them; a build with the keys starts as usual.
+TEST(Startup, LicensedControlsNeedTheRunTimeKeysBuiltIn) {
+    const StandinLicensing licensing(Wide(KELVOR_TEST_SESSION_KEY), Wide(KELVOR_TEST_MESSAGES_KEY));
+    KelvorRun plain(ThreeMessages);
+    plain.Start();
+    const ProgramBox box(plain.Process(), L"Application Error");
+    ASSERT_TRUE(box);
+    EXPECT_EQ(box.Text(), L"EOleSysError: Cannot create the MAPI session control: OLE error "
+                          L"80040112 (no licence on this computer and no run-time licence key "
+                          L"built in)");
+    ASSERT_TRUE(box.PressOk());
+    EXPECT_EQ(plain.Process().WaitForExit(), 1u);
+
+    KelvorRun keyed(ThreeMessages, KELVOR_WITH_TEST_KEYS_EXE);
+    keyed.Start();
+    const KelvorWindow window(keyed.MainWindow());
+    ASSERT_TRUE(window.Handle());
+    EXPECT_EQ(RemoteListItems(window.Control(SubjectListId)),
+              (std::vector<std::wstring>{L"First", L"Second", L"Third"}));
+    PostMessageW(window.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(keyed.Process().WaitForExit(), 0u);
 }
 
 TEST(ShowState, AMaximizedStartShowsTheWindowMaximized) {

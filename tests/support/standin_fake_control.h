@@ -59,7 +59,6 @@ public:
     std::vector<RecordedCall> calls;
     // References the client holds on the control.
     long references = 0;
-    bool offerPersistence = true;
     bool offerOleObject = false;
     DWORD miscStatus = 0;
     HRESULT initNewResult = S_OK;
@@ -77,9 +76,8 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
         *object = nullptr;
-        if (IsEqualIID(riid, IID_IUnknown) ||
-            (offerPersistence &&
-             (IsEqualIID(riid, IID_IPersist) || IsEqualIID(riid, IID_IPersistStreamInit))))
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPersist) ||
+            IsEqualIID(riid, IID_IPersistStreamInit))
             *object = static_cast<IPersistStreamInit*>(this);
         else if (IsEqualIID(riid, IID_IDispatch) || IsEqualIID(riid, dualInterface_))
             *object = &dual_;

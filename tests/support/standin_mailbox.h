@@ -89,6 +89,29 @@ private:
     test::TempDir folder_;
 };
 
+// Makes both stand-in classes licensed, each requiring its own run-time key, for as long as it
+// lives; `machineLicensed` installs their design-time licence too.
+class StandinLicensing {
+public:
+    StandinLicensing(const std::wstring& sessionKey, const std::wstring& messagesKey,
+                     bool machineLicensed = false) {
+        SetEnvironmentVariableW(Variables[0], sessionKey.c_str());
+        SetEnvironmentVariableW(Variables[1], messagesKey.c_str());
+        SetEnvironmentVariableW(Variables[2], machineLicensed ? L"1" : nullptr);
+    }
+    StandinLicensing(const StandinLicensing&) = delete;
+    StandinLicensing& operator=(const StandinLicensing&) = delete;
+    ~StandinLicensing() {
+        for (const wchar_t* variable : Variables)
+            SetEnvironmentVariableW(variable, nullptr);
+    }
+
+private:
+    static constexpr const wchar_t* Variables[] = {L"KELVOR_STANDIN_SESSION_LICENSE_KEY",
+                                                   L"KELVOR_STANDIN_MESSAGES_LICENSE_KEY",
+                                                   L"KELVOR_STANDIN_LICENSED"};
+};
+
 // The bytes of a file named by a wide path.
 inline std::string ReadWideFile(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);

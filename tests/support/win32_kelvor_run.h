@@ -68,13 +68,14 @@ inline std::wstring Wide(std::string_view ascii) {
 
 class KelvorRun {
 public:
-    // The program's folder may be given a name of its own.
-    explicit KelvorRun(std::string_view mailboxJson,
+    // `program` is a build of kelvor.exe, copied as kelvor.exe into the program's folder, which
+    // may be given a name of its own.
+    explicit KelvorRun(std::string_view mailboxJson, const char* program = KELVOR_EXE,
                        const std::filesystem::path& programFolder = {})
         : folder_(programFolder), mailbox_(mailboxJson) {
         folder_.MakeGatewayTree();
         folder_.WriteConfiguration("kelvor", "mail");
-        std::filesystem::copy_file(NativePath(KELVOR_EXE), folder_.ExecutablePath());
+        std::filesystem::copy_file(NativePath(program), folder_.ExecutablePath());
     }
 
     const ProgramFolder& Folder() const { return folder_; }
