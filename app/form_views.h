@@ -1,8 +1,8 @@
 #pragma once
 
 #include "gateway/export_views.h"
+#include "platform/path.h"
 
-#include <filesystem>
 #include <string>
 
 namespace kelvor {
@@ -52,7 +52,7 @@ public:
     // Closes the main window: the shell runs MainForm::OnClose, then asks for the quit.
     virtual void Close() = 0;
     // Full path of the running executable, as the OS reports it for the program's own module.
-    virtual std::filesystem::path ExecutablePath() const = 0;
+    virtual Path ExecutablePath() const = 0;
     // The process's whole command line, program name included, as 8-bit text.
     virtual std::string CommandLine() const = 0;
     // Whether the window takes the user's input. The start-up turns it off while it signs on,

@@ -3,9 +3,9 @@
 #include "app/form_views.h"
 #include "gateway/message_export.h"
 #include "mailbox/mailbox_source.h"
+#include "platform/path.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 
 namespace kelvor {
@@ -13,8 +13,8 @@ namespace kelvor {
 // The values the whole program shares: set by the start-up sequence, the user name field and
 // the exports, read by the exports.
 struct ProgramValues {
-    std::filesystem::path ProgramDir{};
-    std::filesystem::path GatewayDir{};
+    Path ProgramDir{};
+    Path GatewayDir{};
     std::string RecipientQualifier1{};
     std::string RecipientQualifier2{};
     std::string TargetUser{};

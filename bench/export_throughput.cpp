@@ -64,7 +64,7 @@ double Seconds(auto&& work) {
 
 double RealExport(const fs::path& gateway, const std::u16string& text, const fs::path& a0,
                   const fs::path& a1) {
-    MemoryForm f(kelvor::ProgramValues{.GatewayDir = gateway.string() + "/",
+    MemoryForm f(kelvor::ProgramValues{.GatewayDir = fs::path(gateway.string() + "/"),
                                        .RecipientQualifier1 = "ACME",
                                        .RecipientQualifier2 = "MAIN",
                                        .TargetUser = "jsmith"});

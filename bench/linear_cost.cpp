@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
         const std::size_t bytes = sizes[s] * MiB;
         const std::string text = MixedText(bytes);
         body[s] = BestSecondsPerMiB(sizes[s], [&] {
-            kelvor::SaveBodyFile((root / "body.MSG").string(), kelvor::NormalizeLineEnds(text));
+            kelvor::SaveBodyFile(root / "body.MSG", kelvor::NormalizeLineEnds(text));
         });
 
         std::u16string wide(bytes, u'a');

@@ -14,13 +14,13 @@ constexpr std::size_t ReadBufferSize = 1 << 16;
 
 } // namespace
 
-Configuration LoadConfiguration(const std::filesystem::path& executablePath) {
+Configuration LoadConfiguration(const Path& executablePath) {
     Configuration configuration;
     configuration.ProgramDir = DirectoryOfPath(executablePath);
 
     InputFile file;
-    std::filesystem::path filePath = configuration.ProgramDir;
-    filePath += ConfigurationFileName;
+    Path filePath = configuration.ProgramDir;
+    filePath += PathFromAnsi(ConfigurationFileName);
     if (!file.Open(filePath)) {
         throw NoConfigurationFile();
     }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/error.h"
+#include "platform/path.h"
 
-#include <filesystem>
 #include <string>
 
 namespace kelvor {
@@ -10,8 +10,8 @@ namespace kelvor {
 // The values read from "kelvor.prm" beside the executable. The qualifiers are the file's ANSI
 // bytes; the gateway directory, ANSI bytes in the file, is a path here.
 struct Configuration {
-    std::filesystem::path ProgramDir;
-    std::filesystem::path GatewayDir;
+    Path ProgramDir;
+    Path GatewayDir;
     std::string RecipientQualifier1;
     std::string RecipientQualifier2;
 };
@@ -31,6 +31,6 @@ inline constexpr const char* ConfigurationFileName = "kelvor.prm";
 // Reads the configuration file in the directory of the given executable. Throws
 // NoConfigurationFile when the file cannot be opened, NoGatewayDirectory when its first line is
 // empty, and EInOutError when a read or the close fails.
-Configuration LoadConfiguration(const std::filesystem::path& executablePath);
+Configuration LoadConfiguration(const Path& executablePath);
 
 } // namespace kelvor

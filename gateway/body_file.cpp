@@ -23,7 +23,7 @@ std::string NormalizeLineEnds(std::string_view text) {
     return out;
 }
 
-void SaveBodyFile(const std::filesystem::path& path, std::string_view text) {
+void SaveBodyFile(const Path& path, std::string_view text) {
     WriteWholeFile(path, NormalizeLineEnds(text));
 }
 

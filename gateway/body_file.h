@@ -1,6 +1,7 @@
 #pragma once
 
-#include <filesystem>
+#include "platform/path.h"
+
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,6 @@ std::string NormalizeLineEnds(std::string_view text);
 
 // Creates or replaces the body file with the text, line ends normalised and nothing added.
 // Throws Error "Cannot create file %s" or "Stream write error".
-void SaveBodyFile(const std::filesystem::path& path, std::string_view text);
+void SaveBodyFile(const Path& path, std::string_view text);
 
 } // namespace kelvor

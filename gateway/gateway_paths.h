@@ -1,14 +1,14 @@
 #pragma once
 
+#include "platform/path.h"
+
 #include <cstdint>
-#include <filesystem>
 
 namespace kelvor {
 
 // Paths of one export's files under the gateway directory, which ends in a separator.
-std::filesystem::path RequestFilePath(const std::filesystem::path& gatewayDir, std::int32_t n);
-std::filesystem::path BodyFilePath(const std::filesystem::path& gatewayDir, std::int32_t n);
-std::filesystem::path AttachmentCopyPath(const std::filesystem::path& gatewayDir, std::int32_t n,
-                                         std::int32_t k);
+Path RequestFilePath(const Path& gatewayDir, std::int32_t n);
+Path BodyFilePath(const Path& gatewayDir, std::int32_t n);
+Path AttachmentCopyPath(const Path& gatewayDir, std::int32_t n, std::int32_t k);
 
 } // namespace kelvor

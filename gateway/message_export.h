@@ -3,9 +3,9 @@
 #include "gateway/export_views.h"
 #include "gateway/request_file.h"
 #include "mailbox/mailbox_source.h"
+#include "platform/path.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <string_view>
 
 namespace kelvor {
@@ -13,7 +13,7 @@ namespace kelvor {
 // Where exports write and whom their requests address.
 struct GatewaySettings {
     // Ends in a separator.
-    const std::filesystem::path& gatewayDir;
+    const Path& gatewayDir;
     std::string_view recipientQualifier1;
     std::string_view recipientQualifier2;
     std::string_view targetUser;

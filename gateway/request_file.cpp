@@ -31,10 +31,10 @@ RequestFile::~RequestFile() {
     CloseQuietly();
 }
 
-bool RequestFile::Create(const std::filesystem::path& path) {
+bool RequestFile::Create(const Path& path) {
     CloseQuietly();
     if (!file_.Create(path)) {
-        path_.clear();
+        path_ = Path();
         return false;
     }
     path_ = path;
@@ -81,7 +81,7 @@ bool RequestFile::Discard() {
     } catch (const Error&) {
         // The file goes away regardless.
     }
-    const std::filesystem::path path = std::exchange(path_, {});
+    const Path path = std::exchange(path_, {});
     return path.empty() || RemoveFile(path);
 }
 

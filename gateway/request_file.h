@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/files.h"
+#include "platform/path.h"
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -25,7 +25,7 @@ public:
 
     // Creates the file, replacing one of the same name; a file still open is closed first as the
     // destructor would. False when it cannot be created.
-    bool Create(const std::filesystem::path& path);
+    bool Create(const Path& path);
     bool IsOpen() const noexcept { return file_.IsOpen(); }
 
     void Write(std::string_view text);
@@ -57,7 +57,7 @@ private:
     void CloseQuietly() noexcept;
 
     OutputFile file_;
-    std::filesystem::path path_;
+    Path path_;
     std::string buffer_;
 };
 

@@ -1,21 +1,21 @@
 #pragma once
 
 #include "platform/error.h"
+#include "platform/path.h"
 #include "platform/text_conversion.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace kelvor {
 
-// Paths are std::filesystem::path, UTF-16 on Windows: a path the system hands over keeps every
+// Paths are Path, UTF-16 on Windows: a path the system hands over keeps every
 // character, which the ANSI code page need not have.
 
 // The full path of the running executable, as the system reports it for the program's module.
-std::filesystem::path ExecutablePath();
+Path ExecutablePath();
 
 // An existing file opened for reading; other programs may read it too but not write it.
 class InputFile {
@@ -27,7 +27,7 @@ public:
 
     // False when the file cannot be opened for any reason (missing, a directory, access denied,
     // held open for writing by another program); the file is never created.
-    bool Open(const std::filesystem::path& path);
+    bool Open(const Path& path);
     bool IsOpen() const noexcept;
     // Reads up to size bytes; 0 means the end of the file. Throws EInOutError.
     std::size_t Read(char* buffer, std::size_t size);
@@ -47,7 +47,7 @@ public:
     ~OutputFile();
 
     // False when the file cannot be created.
-    bool Create(const std::filesystem::path& path);
+    bool Create(const Path& path);
     bool IsOpen() const noexcept;
     // Writes all of data. Throws EInOutError; a short write is DiskFull.
     void Write(std::string_view data);
@@ -61,13 +61,12 @@ private:
 // Creates or replaces the file and writes the whole text into it. Throws Error "Cannot create
 // file %s" when it cannot be created and "Stream write error" when the text cannot be written in
 // full; the file is then closed holding what was written.
-void WriteWholeFile(const std::filesystem::path& path, std::string_view text);
+void WriteWholeFile(const Path& path, std::string_view text);
 
 // A failed copy: the message names both files, in the ANSI code page, and the system's reason.
 class CopyFailed : public Error {
 public:
-    CopyFailed(const std::filesystem::path& from, const std::filesystem::path& to,
-               const std::string& reason)
+    CopyFailed(const Path& from, const Path& to, const std::string& reason)
         : Error("Cannot copy attachment " + AnsiText(from) + " to " + AnsiText(to) + ": " + reason),
           reason_(reason) {}
     const std::string& Reason() const noexcept { return reason_; }
@@ -78,9 +77,9 @@ private:
 
 // Copies a file byte for byte, replacing an existing target. Throws CopyFailed, whose message is
 // "Cannot copy attachment %s to %s: %s" with the system's text for the reason.
-void CopyFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to);
+void CopyFileReplacing(const Path& from, const Path& to);
 
 // Removes a file; false when it could not be removed.
-bool RemoveFile(const std::filesystem::path& path);
+bool RemoveFile(const Path& path);
 
 } // namespace kelvor

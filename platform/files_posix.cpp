@@ -125,7 +125,7 @@ int CopyInKernel([[maybe_unused]] int in, [[maybe_unused]] int out, [[maybe_unus
 
 } // namespace
 
-std::filesystem::path ExecutablePath() {
+Path ExecutablePath() {
     std::vector<char> buffer(256);
     for (;;) {
         const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
@@ -134,8 +134,7 @@ std::filesystem::path ExecutablePath() {
                         std::strerror(errno));
         }
         if (static_cast<std::size_t>(length) < buffer.size()) {
-            return std::filesystem::path(
-                std::string(buffer.data(), static_cast<std::size_t>(length)));
+            return Path(std::string(buffer.data(), static_cast<std::size_t>(length)));
         }
         buffer.resize(buffer.size() * 2);
     }
@@ -155,7 +154,7 @@ InputFile::~InputFile() {
     CloseQuietly(handle_);
 }
 
-bool InputFile::Open(const std::filesystem::path& path) {
+bool InputFile::Open(const Path& path) {
     CloseQuietly(handle_);
     // POSIX has no share modes to keep writers out; opening a directory succeeds here and is
     // refused below.
@@ -202,7 +201,7 @@ OutputFile::~OutputFile() {
     CloseQuietly(handle_);
 }
 
-bool OutputFile::Create(const std::filesystem::path& path) {
+bool OutputFile::Create(const Path& path) {
     CloseQuietly(handle_);
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd == -1) {
@@ -226,7 +225,7 @@ void OutputFile::Close() {
     CloseChecked(handle_);
 }
 
-void CopyFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+void CopyFileReplacing(const Path& from, const Path& to) {
     const auto fail = [&](const std::string& reason) { throw CopyFailed(from, to, reason); };
     const UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat sourceStatus {};
@@ -268,7 +267,7 @@ void CopyFileReplacing(const std::filesystem::path& from, const std::filesystem:
     }
 }
 
-bool RemoveFile(const std::filesystem::path& path) {
+bool RemoveFile(const Path& path) {
     return ::unlink(path.c_str()) == 0;
 }
 

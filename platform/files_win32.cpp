@@ -62,7 +62,7 @@ std::string SystemMessage(DWORD code) {
 
 } // namespace
 
-std::filesystem::path ExecutablePath() {
+Path ExecutablePath() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length =
@@ -72,7 +72,7 @@ std::filesystem::path ExecutablePath() {
         }
         if (length < path.size()) {
             path.resize(length);
-            return std::filesystem::path(std::move(path));
+            return Path(std::move(path));
         }
         path.resize(path.size() * 2);
     }
@@ -93,7 +93,7 @@ InputFile::~InputFile() {
     CloseQuietly(handle_);
 }
 
-bool InputFile::Open(const std::filesystem::path& path) {
+bool InputFile::Open(const Path& path) {
     CloseQuietly(handle_);
     // A directory cannot be opened this way, and a file someone holds open for writing is
     // refused because writers are not shared with.
@@ -138,7 +138,7 @@ OutputFile::~OutputFile() {
     CloseQuietly(handle_);
 }
 
-bool OutputFile::Create(const std::filesystem::path& path) {
+bool OutputFile::Create(const Path& path) {
     CloseQuietly(handle_);
     const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -171,13 +171,13 @@ void OutputFile::Close() {
     CloseChecked(handle_);
 }
 
-void CopyFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to) {
+void CopyFileReplacing(const Path& from, const Path& to) {
     if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) {
         throw CopyFailed(from, to, SystemMessage(GetLastError()));
     }
 }
 
-bool RemoveFile(const std::filesystem::path& path) {
+bool RemoveFile(const Path& path) {
     return DeleteFileW(path.c_str()) != 0;
 }
 

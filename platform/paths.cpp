@@ -36,9 +36,10 @@ std::string DirectoryOf(std::string_view filePath, char separator) {
     return DirectoryPart(filePath, separator);
 }
 
-std::filesystem::path DirectoryOfPath(const std::filesystem::path& filePath) {
-    using Char = std::filesystem::path::value_type;
-    return DirectoryPart(std::basic_string_view<Char>(filePath.native()), Char(PathSeparator));
+Path DirectoryOfPath(const Path& filePath) {
+    using Char = Path::value_type;
+    return Path(
+        DirectoryPart(std::basic_string_view<Char>(filePath.native()), Char(PathSeparator)));
 }
 
 std::string WithTrailingSeparator(std::string_view path, char separator) {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <filesystem>
+#include "platform/path.h"
+
 #include <string>
 #include <string_view>
 
@@ -17,7 +18,7 @@ inline constexpr char PathSeparator = '/';
 // its backslash.
 std::string DirectoryOf(std::string_view filePath, char separator = PathSeparator);
 // The same for a path in the platform's own form, every character kept.
-std::filesystem::path DirectoryOfPath(const std::filesystem::path& filePath);
+Path DirectoryOfPath(const Path& filePath);
 
 // The path with one separator appended unless its last byte already is one.
 std::string WithTrailingSeparator(std::string_view path, char separator = PathSeparator);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <filesystem>
+#include "platform/path.h"
+
 #include <string>
 #include <string_view>
 
@@ -12,12 +13,12 @@ namespace kelvor {
 std::string ToAnsi(std::u16string_view text);
 
 // A path as ANSI text, for what the user reads (lists, messages); never used to open a file.
-std::string AnsiText(const std::filesystem::path& path);
+std::string AnsiText(const Path& path);
 
 // A path the system handed over as UTF-16, every character kept.
-std::filesystem::path PathFromUtf16(std::u16string_view text);
+Path PathFromUtf16(std::u16string_view text);
 
 // A path given as ANSI text (the gateway directory of the configuration file), converted exactly.
-std::filesystem::path PathFromAnsi(std::string_view text);
+Path PathFromAnsi(std::string_view text);
 
 } // namespace kelvor

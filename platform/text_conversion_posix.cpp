@@ -14,16 +14,16 @@ std::string ToAnsi(std::u16string_view text) {
 }
 
 // File names here are bytes, in the encoding of the system's locale.
-std::string AnsiText(const std::filesystem::path& path) {
+std::string AnsiText(const Path& path) {
     return path.native();
 }
 
-std::filesystem::path PathFromUtf16(std::u16string_view text) {
-    return std::filesystem::path(std::u16string(text));
+Path PathFromUtf16(std::u16string_view text) {
+    return Path(std::filesystem::path(std::u16string(text)));
 }
 
-std::filesystem::path PathFromAnsi(std::string_view text) {
-    return std::filesystem::path(std::string(text));
+Path PathFromAnsi(std::string_view text) {
+    return Path(std::string(text));
 }
 
 } // namespace kelvor

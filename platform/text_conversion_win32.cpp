@@ -43,26 +43,25 @@ std::string ToAnsi(std::u16string_view text) {
     return out;
 }
 
-std::string AnsiText(const std::filesystem::path& path) {
+std::string AnsiText(const Path& path) {
     const std::wstring& native = path.native();
     return ToAnsi(
         std::u16string_view(reinterpret_cast<const char16_t*>(native.data()), native.size()));
 }
 
-std::filesystem::path PathFromUtf16(std::u16string_view text) {
+Path PathFromUtf16(std::u16string_view text) {
     static_assert(sizeof(wchar_t) == sizeof(char16_t));
-    return std::filesystem::path(
-        std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
+    return Path(std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
 }
 
-std::filesystem::path PathFromAnsi(std::string_view text) {
+Path PathFromAnsi(std::string_view text) {
     if (text.size() > static_cast<std::size_t>(INT_MAX))
         throw Error("A path of " + std::to_string(text.size()) + " bytes is too long");
     const int length = static_cast<int>(text.size());
     const int size = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(size), L'\0');
     MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), size);
-    return std::filesystem::path(std::move(wide));
+    return Path(std::move(wide));
 }
 
 } // namespace kelvor

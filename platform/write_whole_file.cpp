@@ -4,7 +4,7 @@
 
 namespace kelvor {
 
-void WriteWholeFile(const std::filesystem::path& path, std::string_view text) {
+void WriteWholeFile(const Path& path, std::string_view text) {
     OutputFile file;
     if (!file.Create(path)) {
         throw Error("Cannot create file " + AnsiText(path));

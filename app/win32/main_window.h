@@ -17,6 +17,7 @@
 #include "app/win32/unique_handle.h"
 #include "mailbox/com/mapi_controls.h"
 #include "mailbox/mailbox_source.h"
+#include "platform/path.h"
 
 #include <windows.h>
 
@@ -51,7 +52,7 @@ public:
     void ShowErrorDialog(const std::string& text) override;
     void Close() override;
     void SetInputEnabled(bool enabled) override;
-    std::filesystem::path ExecutablePath() const override { return process_.executablePath; }
+    Path ExecutablePath() const override { return process_.executablePath; }
     std::string CommandLine() const override { return process_.commandLine; }
     void BatchProgress(int done, int total) override;
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <filesystem>
+#include "platform/path.h"
+
 #include <string>
 
 namespace kelvor::win32 {
@@ -8,7 +9,7 @@ namespace kelvor::win32 {
 // What the form asks of the process: the executable's path, every character kept, and the
 // command line as 8-bit text in the ANSI code page.
 struct ProcessInfo {
-    std::filesystem::path executablePath;
+    Path executablePath;
     std::string commandLine;
 
     // This process: its own module's path and its whole command line.

@@ -92,7 +92,7 @@ protected:
 
     ComApartment apartment_;
     test::TempDir folder_;
-    std::string logPath_ = folder_ / "calls.log";
+    std::string logPath_ = (folder_ / "calls.log").string();
 };
 
 TEST_F(ListMailboxTest, PrintsTheSubjectsInTheAnsiCodePageAfterTheStartUpCalls) {
@@ -147,7 +147,7 @@ TEST_F(ListMailboxTest, PrintsTheSubjectsInTheAnsiCodePageAfterTheStartUpCalls) 
 }
 
 TEST_F(ListMailboxTest, AFailedSignOnIsReportedAndEndsWithAnExitCode) {
-    const std::string missing = folder_ / "missing.json";
+    const std::string missing = (folder_ / "missing.json").string();
     SetEnvironmentVariableA("KELVOR_STANDIN_MAILBOX", missing.c_str());
     const ProgramRun run = RunProgram(Lister);
     EXPECT_EQ(run.exitCode, 1u);

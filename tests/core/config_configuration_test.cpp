@@ -150,7 +150,7 @@ TEST(LoadConfiguration, RefusesAnEmptyFirstLine) {
     ExpectNoGatewayDirectory("\x1agw\r\nPO1");
 }
 
-void ExpectNoConfigurationFile(const std::string& executablePath) {
+void ExpectNoConfigurationFile(const std::filesystem::path& executablePath) {
     try {
         LoadConfiguration(executablePath);
         ADD_FAILURE() << "no error for " << executablePath;
@@ -163,9 +163,9 @@ TEST(LoadConfiguration, NeedsTheFileBesideTheExecutable) {
     TempDir dir;
     ExpectNoConfigurationFile(dir / "kelvor.exe");
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "kelvor.prm"));
-    ExpectNoConfigurationFile((dir.Path() / "missing" / "kelvor.exe").string());
+    ExpectNoConfigurationFile(dir.Path() / "missing" / "kelvor.exe");
     WriteBytes(dir / "kelvor.prm", "gw");
-    ExpectNoConfigurationFile((dir.Path() / "sub" / "kelvor.exe").string());
+    ExpectNoConfigurationFile(dir.Path() / "sub" / "kelvor.exe");
 }
 
 TEST(LoadConfiguration, TakesNoDirectoryForTheFile) {
@@ -176,7 +176,8 @@ TEST(LoadConfiguration, TakesNoDirectoryForTheFile) {
 
 TEST(LoadConfiguration, FindsTheFileOfTheRunningProgram) {
     const std::filesystem::path executable = ExecutablePath();
-    const std::filesystem::path path = DirectoryOfPath(executable) / "kelvor.prm";
+    const std::filesystem::path path =
+        std::filesystem::path(DirectoryOfPath(executable)) / "kelvor.prm";
     struct Remover {
         std::filesystem::path path;
         ~Remover() { std::filesystem::remove(path); }
@@ -192,7 +193,7 @@ TEST(LoadConfiguration, RefusesAFileHeldOpenForWriting) {
     TempDir dir;
     WriteBytes(dir / "kelvor.prm", "gw\r\nPO1\r\nDOMAIN");
     const HANDLE writer =
-        CreateFileA((dir / "kelvor.prm").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        CreateFileW((dir / "kelvor.prm").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     ExpectNoConfigurationFile(dir / "kelvor.exe");
@@ -203,7 +204,7 @@ TEST(LoadConfiguration, RefusesAFileHeldOpenForWriting) {
 TEST(LoadConfiguration, ReadsAFileAnotherProgramReads) {
     TempDir dir;
     WriteBytes(dir / "kelvor.prm", "gw\r\nPO1\r\nDOMAIN");
-    const HANDLE reader = CreateFileA((dir / "kelvor.prm").c_str(), GENERIC_READ, FILE_SHARE_READ,
+    const HANDLE reader = CreateFileW((dir / "kelvor.prm").c_str(), GENERIC_READ, FILE_SHARE_READ,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     EXPECT_EQ(LoadConfiguration(dir / "kelvor.exe").GatewayDir.native(), L"gw\\");
@@ -214,7 +215,7 @@ TEST(LoadConfiguration, GivesProgramDirItsBackslashRules) {
     TempDir dir;
     WriteBytes(dir / "kelvor.prm", "gw");
     // A doubled backslash before the program's name still leaves one.
-    const std::string doubled = dir.Path().string() + "\\\\kelvor.exe";
+    const std::filesystem::path doubled = dir.Path().string() + "\\\\kelvor.exe";
     EXPECT_EQ(LoadConfiguration(doubled).ProgramDir.native(),
               NativeText(dir.Path().string() + "\\"));
 }

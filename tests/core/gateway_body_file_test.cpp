@@ -58,12 +58,12 @@ TEST(BodyFile, KeepsLongLinesWhole) {
 
 TEST(BodyFile, NamesTheFileItCannotCreate) {
     TempDir dir;
-    const std::string path = dir / "ATT_IN/1.MSG";
+    const std::filesystem::path path = dir / "ATT_IN/1.MSG";
     try {
         SaveBodyFile(path, "text");
         FAIL() << "no error";
     } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), "Cannot create file " + path);
+        EXPECT_EQ(std::string(error.what()), "Cannot create file " + path.string());
     }
 }
 

@@ -50,7 +50,7 @@ void WriteRequest(RequestFile& file, const Request& request) {
 
 std::string WrittenRequest(const Request& request) {
     TempDir dir;
-    const std::string path = dir / "request.API";
+    const std::filesystem::path path = dir / "request.API";
     RequestFile file;
     EXPECT_TRUE(file.Create(path));
     WriteRequest(file, request);
@@ -190,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RequestFile, ReplacesAnEarlierFileAndWritesLongValuesWhole) {
     TempDir dir;
-    const std::string path = dir / "1.API";
+    const std::filesystem::path path = dir / "1.API";
     test::WriteBytes(path, std::string(300000, 'o'));
     // Values longer than the buffer, around its size and across its boundary.
     const std::string longSubject(200000, 's');
@@ -231,7 +231,7 @@ TEST(RequestFile, ReportsAFileItCannotCreate) {
 
 TEST(RequestFile, DiscardRemovesAnUnfinishedFile) {
     TempDir dir;
-    const std::string path = dir / "3.API";
+    const std::filesystem::path path = dir / "3.API";
     RequestFile file;
     ASSERT_TRUE(file.Create(path));
     file.WriteHeader();
@@ -242,7 +242,7 @@ TEST(RequestFile, DiscardRemovesAnUnfinishedFile) {
 
 TEST(RequestFile, KeepsWhatWasWrittenWhenLeftOpen) {
     TempDir dir;
-    const std::string path = dir / "4.API";
+    const std::filesystem::path path = dir / "4.API";
     {
         RequestFile file;
         ASSERT_TRUE(file.Create(path));
@@ -267,7 +267,7 @@ TEST(RequestFile, ClosesTheOpenFileWhenCreatingTheNext) {
 #ifndef _WIN32
 TEST(RequestFile, ReportsAFullDiskAndClosesAllTheSame) {
     RequestFile file;
-    ASSERT_TRUE(file.Create("/dev/full"));
+    ASSERT_TRUE(file.Create(std::filesystem::path("/dev/full")));
     file.WriteHeader();
     try {
         file.Close();
@@ -280,7 +280,7 @@ TEST(RequestFile, ReportsAFullDiskAndClosesAllTheSame) {
 
 TEST(RequestFile, ReportsAFullDiskAtTheWriteThatFillsTheBuffer) {
     RequestFile file;
-    ASSERT_TRUE(file.Create("/dev/full"));
+    ASSERT_TRUE(file.Create(std::filesystem::path("/dev/full")));
     EXPECT_THROW(
         {
             for (int i = 0; i < 100000; ++i) {
@@ -297,9 +297,10 @@ struct PathCase {
 };
 
 TEST(GatewayPaths, NameTheFilesByTheirNumbers) {
-    const std::string gw = std::string("gw") + PathSeparator;
-    const std::string api = gw + "API_IN" + PathSeparator;
-    const std::string att = gw + "ATT_IN" + PathSeparator;
+    const std::string gwText = std::string("gw") + PathSeparator;
+    const std::filesystem::path gw = gwText;
+    const std::string api = gwText + "API_IN" + PathSeparator;
+    const std::string att = gwText + "ATT_IN" + PathSeparator;
     const PathCase cases[] = {
         {RequestFilePath(gw, 1), api + "1.API"},
         {RequestFilePath(gw, 10), api + "10.API"},
@@ -310,7 +311,7 @@ TEST(GatewayPaths, NameTheFilesByTheirNumbers) {
         {AttachmentCopyPath(gw, 10, 1), att + "10.1"},
         {AttachmentCopyPath(gw, 12, 10), att + "12.10"},
         // The gateway directory is taken as it is, a blank directory name included.
-        {RequestFilePath("C:\\gw\\ \\", 3),
+        {RequestFilePath(std::filesystem::path("C:\\gw\\ \\"), 3),
          std::string("C:\\gw\\ \\API_IN") + PathSeparator + "3.API"},
     };
     for (const PathCase& c : cases) {

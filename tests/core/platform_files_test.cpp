@@ -75,8 +75,8 @@ struct HandleCloser {
 };
 using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
 
-UniqueHandle OpenOther(const std::string& path, DWORD access, DWORD share) {
-    const HANDLE handle = CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+UniqueHandle OpenOther(const std::filesystem::path& path, DWORD access, DWORD share) {
+    const HANDLE handle = CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     EXPECT_NE(handle, INVALID_HANDLE_VALUE);
     return UniqueHandle(handle);
@@ -99,7 +99,7 @@ TEST(InputFile, SharesWithReadersButKeepsWritersOut) {
     ASSERT_TRUE(file.Open(dir / "in.txt"));
     EXPECT_EQ(ReadAll(file), "abc");
     const HANDLE writer =
-        CreateFileA((dir / "in.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        CreateFileW((dir / "in.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
@@ -152,12 +152,12 @@ TEST(WriteWholeFile, WritesExactlyTheText) {
 
 TEST(WriteWholeFile, NamesTheFileItCannotCreate) {
     TempDir dir;
-    const std::string path = dir / "missing/1.MSG";
+    const std::filesystem::path path = dir / "missing/1.MSG";
     try {
         WriteWholeFile(path, "text");
         FAIL() << "no error";
     } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), "Cannot create file " + path);
+        EXPECT_EQ(std::string(error.what()), "Cannot create file " + path.string());
     }
 }
 
@@ -184,14 +184,14 @@ TEST(CopyFileReplacing, CopiesAnEmptyFile) {
     EXPECT_EQ(ReadBytes(dir / "1.0"), "");
 }
 
-void ExpectCopyFails(const std::string& from, const std::string& to) {
+void ExpectCopyFails(const std::filesystem::path& from, const std::filesystem::path& to) {
     try {
         CopyFileReplacing(from, to);
         ADD_FAILURE() << "no error copying " << from << " to " << to;
     } catch (const CopyFailed& error) {
         EXPECT_FALSE(error.Reason().empty());
-        EXPECT_EQ(std::string(error.what()),
-                  "Cannot copy attachment " + from + " to " + to + ": " + error.Reason());
+        EXPECT_EQ(std::string(error.what()), "Cannot copy attachment " + from.string() + " to " +
+                                                 to.string() + ": " + error.Reason());
         // The reason is the system's text, without a line end of its own.
         EXPECT_NE(error.Reason().back(), '\n');
         EXPECT_NE(error.Reason().back(), '\r');
@@ -223,7 +223,7 @@ TEST(RemoveFile, RemovesAFileAndReportsWhatItCannot) {
 // /dev/full takes no byte: every write fails as on a full disk.
 TEST(OutputFile, ReportsAFullDisk) {
     OutputFile file;
-    ASSERT_TRUE(file.Create("/dev/full"));
+    ASSERT_TRUE(file.Create(std::filesystem::path("/dev/full")));
     try {
         file.Write("x");
         FAIL() << "no error";
@@ -235,7 +235,7 @@ TEST(OutputFile, ReportsAFullDisk) {
 
 TEST(WriteWholeFile, ReportsATextItCannotWriteInFull) {
     try {
-        WriteWholeFile("/dev/full", "text");
+        WriteWholeFile(std::filesystem::path("/dev/full"), "text");
         FAIL() << "no error";
     } catch (const Error& error) {
         EXPECT_STREQ(error.what(), "Stream write error");
@@ -253,7 +253,7 @@ TEST(CopyFileReplacing, RemovesAPartialCopy) {
 // Reading /proc/self/mem from its start fails: nothing is mapped at address 0.
 TEST(InputFile, ReportsAFailedRead) {
     InputFile file;
-    ASSERT_TRUE(file.Open("/proc/self/mem"));
+    ASSERT_TRUE(file.Open(std::filesystem::path("/proc/self/mem")));
     char buffer[16];
     try {
         file.Read(buffer, sizeof buffer);

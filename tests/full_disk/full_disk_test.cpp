@@ -44,7 +44,7 @@ TEST(FullDisk, ConvertStopsWithDiskFullAndKeepsTheExportsBeforeWhole) {
     fs::create_directory(gateway / "API_IN");
     fs::create_directory(gateway / "ATT_IN");
 
-    MemoryForm f(ProgramValues{.GatewayDir = gateway.string() + PathSeparator,
+    MemoryForm f(ProgramValues{.GatewayDir = fs::path(gateway.string() + PathSeparator),
                                .RecipientQualifier1 = "ACME",
                                .RecipientQualifier2 = "MAIN",
                                .TargetUser = "jsmith"});

@@ -1,6 +1,7 @@
 # Makes the release package with the build's CPack configuration, as the package target does,
 # and checks the zip's contents. Run by ctest:
 #   cmake -DCPACK=... -DCPACK_CONFIG=... -DBUILD_CONFIG=... -DVERSION=... -DPROGRAM=...
+#         -DSTRIP=... -DOBJDUMP=...
 #         -DTEXTS=<the package folder> -DWORK=<scratch folder> -P check_package.cmake
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK}/extracted)
@@ -39,7 +40,24 @@ function(expect_same_file packaged original)
     endif()
 endfunction()
 
-expect_same_file(kelvor.exe ${PROGRAM})
+# kelvor.exe: the program as built, without its debug information.
+file(COPY_FILE ${PROGRAM} ${WORK}/stripped.exe)
+execute_process(COMMAND ${STRIP} ${WORK}/stripped.exe RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${STRIP} cannot strip a copy of ${PROGRAM}")
+endif()
+expect_same_file(kelvor.exe ${WORK}/stripped.exe)
+file(SIZE ${WORK}/extracted/kelvor.exe program_size)
+if(program_size GREATER_EQUAL 1048576)
+    list(APPEND faults "kelvor.exe has ${program_size} bytes, not less than 1 MiB")
+endif()
+execute_process(COMMAND ${OBJDUMP} -h ${WORK}/extracted/kelvor.exe OUTPUT_VARIABLE sections
+                RESULT_VARIABLE status)
+if(NOT status EQUAL 0 OR NOT sections MATCHES " \\.text ")
+    list(APPEND faults "${OBJDUMP} cannot list the sections of kelvor.exe")
+elseif(sections MATCHES " \\.debug")
+    list(APPEND faults "kelvor.exe holds debug information")
+endif()
 expect_same_file(kelvor.prm ${TEXTS}/kelvor.prm)
 expect_same_file(README.txt ${TEXTS}/README.txt)
 
@@ -85,4 +103,5 @@ if(faults)
     list(JOIN faults "\n  " text)
     message(FATAL_ERROR "${zip} is not the release package:\n  ${text}")
 endif()
-message(STATUS "${zip}: ${expected} as built")
+file(SIZE ${zip} zip_size)
+message(STATUS "${zip} (${zip_size} bytes): ${expected}, kelvor.exe of ${program_size} bytes")

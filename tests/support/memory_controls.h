@@ -97,7 +97,7 @@ public:
     std::vector<std::string> dialogs;
     int closeCount = 0;
     std::vector<std::pair<int, int>> progress;
-    std::filesystem::path executablePath = "/opt/kelvor/kelvor";
+    Path executablePath = std::filesystem::path("/opt/kelvor/kelvor");
     std::string commandLine = "kelvor";
     std::function<void()> onClose;
     // When set, dialogs ("DIALOG <text>") and closes ("CLOSE") are also appended here, so a test
@@ -115,7 +115,7 @@ public:
             onClose();
     }
     void SetInputEnabled(bool enabled) override { Note(enabled ? "INPUT on" : "INPUT off"); }
-    std::filesystem::path ExecutablePath() const override { return executablePath; }
+    Path ExecutablePath() const override { return executablePath; }
     std::string CommandLine() const override { return commandLine; }
     void BatchProgress(int done, int total) override { progress.emplace_back(done, total); }
 

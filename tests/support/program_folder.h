@@ -41,7 +41,7 @@ public:
     std::string Root() const { return dir_.Path().string(); }
     // The executable's path; nothing lies there, only its folder matters.
     std::filesystem::path ExecutablePath() const { return program_ / "kelvor.exe"; }
-    std::string Gateway() const { return dir_ / "gw"; }
+    std::string Gateway() const { return (dir_ / "gw").string(); }
     std::string ApiIn(std::string_view name) const { return Under("API_IN", name); }
     std::string AttIn(std::string_view name) const { return Under("ATT_IN", name); }
 

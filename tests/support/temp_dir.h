@@ -34,8 +34,7 @@ public:
     }
 
     const std::filesystem::path& Path() const { return path_; }
-    // The path of a name inside the directory, as the program's 8-bit path text.
-    std::string operator/(std::string_view name) const { return (path_ / name).string(); }
+    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
 
 private:
     std::filesystem::path path_;
