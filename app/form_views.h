@@ -3,6 +3,7 @@
 #include "gateway/export_views.h"
 #include "platform/path.h"
 
+#include <memory>
 #include <string>
 
 namespace kelvor {
@@ -42,6 +43,18 @@ public:
     virtual void SetFocus() = 0;
 };
 
+// A run of exports that the user waits for, Convert's: shown as busy, with its progress, until
+// the object goes.
+class ExportBatch {
+public:
+    virtual ~ExportBatch() = default;
+    // Between two exports. It must not handle user input.
+    virtual void Progress(int done) = 0;
+    // After the last export, or the one the batch stopped at: the views show where it stopped.
+    // Throws what the views could not show meanwhile, once every export is done.
+    virtual void Finish() = 0;
+};
+
 // What the form needs from the window around it and from the process.
 class FormHost {
 public:
@@ -58,9 +71,8 @@ public:
     // Whether the window takes the user's input. The start-up turns it off while it signs on,
     // whatever dialog the mailbox shows meanwhile.
     virtual void SetInputEnabled(bool enabled) = 0;
-    // Called between the exports of a batch, so a long Convert can show its progress. It must
-    // not handle user input.
-    virtual void BatchProgress(int done, int total) { (void)done, (void)total; }
+    // A batch of `total` exports begins.
+    virtual std::unique_ptr<ExportBatch> BeginBatch(int total) = 0;
 };
 
 // A list being filled, for the life of the object.

@@ -36,10 +36,10 @@ void MainForm::WarnUser(const std::string& text) {
     host_.Close();
 }
 
-bool MainForm::ExportSelected() {
+ExportOutcome MainForm::ExportSelected() {
     const int position = controls_.subjectList.ItemIndex();
     if (position < 0)
-        return false;
+        return ExportOutcome::NothingSelected;
     // The counter never wraps round to numbers the gateway has had already.
     if (values_.ExportCounter == std::numeric_limits<std::int32_t>::max())
         throw Error("No export number is left: this run has made " +
@@ -50,9 +50,9 @@ bool MainForm::ExportSelected() {
                            values_.RecipientQualifier2, values_.TargetUser},
                           n);
     if (!CreateRequestFile(message))
-        return false;
+        return ExportOutcome::NoRequestFile;
     message.Write(position);
-    return true;
+    return ExportOutcome::Exported;
 }
 
 bool MainForm::CreateRequestFile(MessageExport& message) {
@@ -66,12 +66,14 @@ bool MainForm::CreateRequestFile(MessageExport& message) {
 
 void MainForm::ConvertAll() {
     const int total = controls_.subjectList.Count();
+    const std::unique_ptr<ExportBatch> batch = host_.BeginBatch(total);
     for (int i = 0; i < total; ++i) {
         controls_.subjectList.SetItemIndex(i);
-        if (!ExportSelected())
-            return;
-        host_.BatchProgress(i + 1, total);
+        if (ExportSelected() != ExportOutcome::Exported)
+            break;
+        batch->Progress(i + 1);
     }
+    batch->Finish();
 }
 
 } // namespace kelvor

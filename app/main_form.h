@@ -21,6 +21,14 @@ struct ProgramValues {
     std::int32_t ExportCounter = 0;
 };
 
+// How an export of the selected subject ended, when no error ended it.
+enum class ExportOutcome {
+    Exported,
+    NothingSelected,
+    // The request file could not be created: the user has been told, and the window closes.
+    NoRequestFile,
+};
+
 // The main window's logic, free of any window system: its handlers and the program-wide values.
 // The Win32 shell owns the real window and forwards each event to its handler here.
 class MainForm {
@@ -35,11 +43,11 @@ public:
     void OnClose();
     void OnUserNameChange();
     void OnExitClick();
-    // Exports the message of the selected subject; tells the batch whether the export created
-    // its request file. Any other failure propagates.
-    bool ExportSelected();
-    // Exports every subject in list order, stopping at an export that could not create its
-    // request file.
+    // Exports the message of the selected subject. Any failure but a request file that cannot be
+    // created propagates.
+    ExportOutcome ExportSelected();
+    // Exports every subject in list order as one batch, stopping at an export that did not
+    // happen or failed.
     void ConvertAll();
     void WarnUser(const std::string& text);
 

@@ -11,14 +11,6 @@ namespace {
 
 constexpr wchar_t ClassName[] = L"KelvorApplication";
 
-// Longer than a key's repeat interval: a held key does not count as a pause.
-constexpr ULONGLONG IdleDelayMs = 100;
-
-bool IsInput(UINT message) {
-    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
-           (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST);
-}
-
 } // namespace
 
 Application::Application() : icon_(CreateArtIcon(CogIcon)) {
@@ -78,50 +70,39 @@ void Application::EndSession() {
     Terminate();
 }
 
-void Application::SetIdleWork(std::function<bool()> pending, std::function<void()> run) {
-    idlePending_ = std::move(pending);
-    idleRun_ = std::move(run);
-}
-
 int Application::Run() {
     MSG message;
-    for (;;) {
-        RunIdleWorkWhenDue();
-        if (GetMessageW(&message, nullptr, 0, 0) <= 0)
-            return 0;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0)
         ProcessMessage(message);
-    }
+    return 0;
 }
 
 void Application::ProcessMessage(MSG& message) {
-    if (IsInput(message.message))
-        lastInput_ = GetTickCount64();
     if (preTranslate_ && preTranslate_(message))
         return;
     TranslateMessage(&message);
     DispatchMessageW(&message);
 }
 
-void Application::RunIdleWorkWhenDue() {
-    if (!idlePending_ || !idlePending_())
-        return;
-    const auto queued = [] { return HIWORD(GetQueueStatus(QS_ALLINPUT)); };
-    const UINT waiting = queued();
-    // More input first: it may change what the work is to show.
-    if (waiting & QS_INPUT)
-        return;
-    if (!(waiting & QS_SENDMESSAGE)) {
-        if (waiting)
-            return;
-        const ULONGLONG now = GetTickCount64();
-        const ULONGLONG due = lastInput_ + IdleDelayMs;
-        if (now < due &&
-            MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(due - now), QS_ALLINPUT,
-                                        MWMO_INPUTAVAILABLE) != WAIT_TIMEOUT &&
-            (queued() & (QS_INPUT | QS_SENDMESSAGE)) != QS_SENDMESSAGE)
-            return;
+void Application::SetBeforeErrorDisplay(std::function<void()> before) {
+    beforeErrorDisplay_ = std::move(before);
+}
+
+void Application::ShowHandlerError(const std::exception_ptr& error) noexcept {
+    if (beforeErrorDisplay_) {
+        try {
+            beforeErrorDisplay_();
+        } catch (...) {
+            // The error that is being shown comes first.
+        }
     }
-    idleRun_();
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        ShowGeneralError(e.what());
+    } catch (...) {
+        ShowGeneralError("Unknown error");
+    }
 }
 
 void Application::ShowGeneralError(std::string_view message) noexcept {
@@ -142,6 +123,12 @@ void Application::ActivateMainWindow() {
 }
 
 bool Application::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    bool handled = false;
+    Guarded([&] { handled = Handle(message, wParam, result); });
+    return handled;
+}
+
+bool Application::Handle(UINT message, WPARAM wParam, LRESULT& result) {
     switch (message) {
     case WM_SYSCOMMAND:
         switch (wParam & 0xFFF0) {

@@ -7,9 +7,11 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace kelvor::win32 {
 
@@ -43,19 +45,19 @@ public:
     void EndSession();
     bool SessionEnding() const { return sessionEnding_; }
 
-    // Work that waits for the user to pause: the loop runs it while it is pending, once no
-    // input has come for a moment, or at once when another thread or program sends a message,
-    // which may look at the window.
-    void SetIdleWork(std::function<bool()> pending, std::function<void()> run);
-
     // The message loop; returns the exit code once the quit request is taken.
     int Run();
     // One queued message: the main window's look first, then translation and dispatch.
     void ProcessMessage(MSG& message);
-    // Runs the idle work when it is pending and due, waiting for it as long as nothing else
-    // is to be handled.
-    void RunIdleWorkWhenDue();
 
+    // Runs a handler of the program's windows. An error that escapes it ends it and goes to the
+    // general error display. One that escapes a handler of a message sent while another handler
+    // runs cannot end that one, nor be shown in the middle of it: it is shown when that one ends.
+    template <class Handler> void Guarded(Handler&& handler) noexcept;
+    // Runs before the general error display shows an error of a handler.
+    void SetBeforeErrorDisplay(std::function<void()> before);
+    // The general error display for an error of a handler.
+    void ShowHandlerError(const std::exception_ptr& error) noexcept;
     // The general error display: `message` (8-bit text) in a message box of the application.
     // Skipped while a quit is pending. Never throws.
     void ShowGeneralError(std::string_view message) noexcept;
@@ -63,18 +65,43 @@ public:
     bool HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 private:
+    bool Handle(UINT message, WPARAM wParam, LRESULT& result);
     void ActivateMainWindow();
 
     UniqueIcon icon_;
     HWND window_ = nullptr;
     HWND main_ = nullptr;
     std::function<bool(const MSG&)> preTranslate_;
-    std::function<bool()> idlePending_;
-    std::function<void()> idleRun_;
-    ULONGLONG lastInput_ = 0;
+    std::function<void()> beforeErrorDisplay_;
+    bool handlerRunning_ = false;
+    std::exception_ptr deferredError_;
     bool mainHidden_ = false;
     bool terminated_ = false;
     bool sessionEnding_ = false;
 };
+
+template <class Handler> void Application::Guarded(Handler&& handler) noexcept {
+    if (handlerRunning_) {
+        try {
+            handler();
+        } catch (...) {
+            if (!deferredError_)
+                deferredError_ = std::current_exception();
+        }
+        return;
+    }
+    handlerRunning_ = true;
+    std::exception_ptr error;
+    try {
+        handler();
+    } catch (...) {
+        error = std::current_exception();
+    }
+    handlerRunning_ = false;
+    if (const std::exception_ptr deferred = std::exchange(deferredError_, nullptr); !error)
+        error = deferred;
+    if (error)
+        ShowHandlerError(error);
+}
 
 } // namespace kelvor::win32

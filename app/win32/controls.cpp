@@ -87,8 +87,6 @@ void MemoControl::Clear() {
 void MemoControl::SetText(const std::string& text) {
     std::wstring wide = FromAnsi(text);
     wide.resize(std::wcslen(wide.c_str()));
-    if (wide.size() > static_cast<std::size_t>(SendMessageW(control_, EM_GETLIMITTEXT, 0, 0)))
-        throw Error("Text exceeds memo capacity");
     if (held_)
         text_ = std::move(wide);
     else

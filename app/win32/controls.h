@@ -51,8 +51,8 @@ private:
     std::optional<int> selection_;
 };
 
-// The read-only memo. Its capacity is the control's text limit, or less when the control
-// cannot take a text.
+// The read-only memo. Its capacity is what the control takes: its limit is set as high as it
+// goes, and setting a text beyond its memory fails.
 class MemoControl final : public MessageView, public ControlView {
 public:
     void Clear() override;

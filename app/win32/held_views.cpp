@@ -2,9 +2,16 @@
 
 #include <windows.h>
 
-#include <exception>
+#include <chrono>
+#include <utility>
 
 namespace kelvor::win32 {
+namespace {
+
+// A few times a second.
+constexpr std::chrono::milliseconds RefreshGap(250);
+
+} // namespace
 
 void HeldViews::Hold() {
     SetHeld(true);
@@ -14,8 +21,8 @@ bool HeldViews::Pending() const {
     return subjects_.Pending() || message_.Pending() || attachments_.Pending();
 }
 
-void HeldViews::RefreshIfDue(std::chrono::milliseconds minimumGap) {
-    if (Pending() && pacer_.Due(RefreshPacer::Clock::now(), minimumGap))
+void HeldViews::RefreshIfDue() {
+    if (Pending() && pacer_.Due(RefreshPacer::Clock::now(), RefreshGap))
         Refresh();
 }
 
@@ -23,11 +30,8 @@ void HeldViews::Release() {
     SetHeld(false);
     if (Pending())
         Refresh();
-}
-
-void HeldViews::ReleaseIfDue() {
-    if (!Pending() || pacer_.Due(RefreshPacer::Clock::now(), std::chrono::milliseconds(0)))
-        Release();
+    if (const std::exception_ptr failure = std::exchange(failure_, nullptr))
+        std::rethrow_exception(failure);
 }
 
 void HeldViews::SetHeld(bool held) {
@@ -38,13 +42,12 @@ void HeldViews::SetHeld(bool held) {
 
 void HeldViews::Refresh() {
     const auto start = RefreshPacer::Clock::now();
-    std::exception_ptr failure;
-    const auto attempt = [&failure](auto& view) {
+    const auto attempt = [this](auto& view) {
         try {
             view.Refresh();
         } catch (...) {
-            if (!failure)
-                failure = std::current_exception();
+            if (!failure_)
+                failure_ = std::current_exception();
         }
         UpdateWindow(view.Handle());
     };
@@ -52,8 +55,6 @@ void HeldViews::Refresh() {
     attempt(message_);
     attempt(attachments_);
     pacer_.Refreshed(start, RefreshPacer::Clock::now());
-    if (failure)
-        std::rethrow_exception(failure);
 }
 
 } // namespace kelvor::win32

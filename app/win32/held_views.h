@@ -1,13 +1,13 @@
 #pragma once
 
 // The three views that exports fill, the subject list's selection, the message view and the
-// attachment list, held while exports follow each other faster than the controls can show
-// them, and brought up to date a few times a second.
+// attachment list, held while exports follow each other faster than the controls can show them
+// (Convert, a key held down on the subject list), and brought up to date a few times a second.
 
 #include "app/refresh_pacer.h"
 #include "app/win32/controls.h"
 
-#include <chrono>
+#include <exception>
 
 namespace kelvor::win32 {
 
@@ -18,14 +18,13 @@ public:
 
     void Hold();
     bool Pending() const;
-    // Brings the controls up to date, and paints them, when the last time was at least
-    // `minimumGap` ago and doing it now keeps the time it takes to a small share.
-    void RefreshIfDue(std::chrono::milliseconds minimumGap);
-    // Brings the controls up to date and lets them go. When a control cannot take its new
-    // content, the others still get theirs, and the error follows.
+    // Brings the controls up to date, and paints them, when the last time was a moment ago and
+    // doing it now keeps the time it takes to a small share. What a control cannot take is kept
+    // for Release: the exports whose views they are have written their files whole.
+    void RefreshIfDue();
+    // Brings the controls up to date and lets them go. When a control cannot take its content,
+    // the others still get theirs, and the first such error since the views were held follows.
     void Release();
-    // Releases them when doing it now keeps its share; otherwise they stay held.
-    void ReleaseIfDue();
 
 private:
     void SetHeld(bool held);
@@ -35,6 +34,7 @@ private:
     MemoControl& message_;
     ListControl& attachments_;
     RefreshPacer pacer_;
+    std::exception_ptr failure_;
 };
 
 } // namespace kelvor::win32

@@ -3,20 +3,19 @@
 #include "app/win32/ansi_text.h"
 #include "app/win32/artwork.h"
 #include "app/win32/busy_cursor.h"
+#include "app/win32/convert_batch.h"
 #include "app/win32/error_dialog.h"
 #include "app/win32/window_class.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
-#include <chrono>
 #include <exception>
 
 namespace kelvor::win32 {
 namespace {
 
 constexpr wchar_t ClassName[] = L"KelvorMainWindow";
-
-// A batch shows its progress a few times a second.
-constexpr std::chrono::milliseconds BatchRefreshGap(250);
 
 UniqueFont MakeFont(int height, int weight) {
     UniqueFont font(CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
@@ -113,15 +112,17 @@ MainWindow::MainWindow(Application& application, MailboxSource* mailbox, Process
         DestroyWindow(window_);
         throw;
     }
+    SetWindowSubclass(Control(SubjectListId), &MainWindow::SubjectListProc, 0,
+                      reinterpret_cast<DWORD_PTR>(this));
     application.SetMainWindow(window_,
                               [this](const MSG& message) { return keys_->PreTranslate(message); });
-    application.SetIdleWork([this] { return views_.Pending(); },
-                            [this] { Guarded([this] { views_.Release(); }); });
+    application.SetBeforeErrorDisplay([this] { views_.Release(); });
 }
 
 MainWindow::~MainWindow() {
-    application_.SetIdleWork({}, {});
+    application_.SetBeforeErrorDisplay({});
     application_.SetMainWindow(nullptr, {});
+    RemoveWindowSubclass(Control(SubjectListId), &MainWindow::SubjectListProc, 0);
     // Closed and unsited while their site's window is still there.
     mapiControls_.reset();
     DestroyWindow(window_);
@@ -197,7 +198,7 @@ void MainWindow::Close() {
     try {
         form_->OnClose();
     } catch (...) {
-        ShowHandlerError(std::current_exception());
+        application_.ShowHandlerError(std::current_exception());
     }
     application_.Terminate();
 }
@@ -210,18 +211,15 @@ void MainWindow::SetInputEnabled(bool enabled) {
         inputGate_->Open();
 }
 
-void MainWindow::BatchProgress(int done, int total) {
-    views_.RefreshIfDue(BatchRefreshGap);
-    // Paints what is pending and nothing else: no input is taken during a batch.
-    RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    taskbar_->Show(done, total);
+std::unique_ptr<ExportBatch> MainWindow::BeginBatch(int total) {
+    return std::make_unique<ConvertBatch>(window_, views_, *taskbar_, total);
 }
 
 void MainWindow::RunStartupOnce() {
     if (started_)
         return;
     started_ = true;
-    Guarded([this] { form_->RunStartup(); });
+    application_.Guarded([this] { form_->RunStartup(); });
 }
 
 void MainWindow::OnActivate(WPARAM wParam) {
@@ -248,41 +246,60 @@ void MainWindow::RestoreFocus() {
 void MainWindow::OnCommand(int id, int notification) {
     switch (id) {
     case UserNameId:
-        if (notification == EN_CHANGE)
-            if (userName_.TakeChange())
-                Guarded([this] { form_->OnUserNameChange(); });
+        if (notification == EN_CHANGE && userName_.TakeChange())
+            form_->OnUserNameChange();
         break;
     case ConvertButtonId:
-        if (notification == BN_CLICKED) {
-            {
-                const BusyCursor busy;
-                Guarded([this] {
-                    views_.Hold();
-                    form_->ConvertAll();
-                    views_.Release();
-                });
-            }
-            taskbar_->Clear();
-        }
+        if (notification == BN_CLICKED)
+            form_->ConvertAll();
         break;
     case ExitButtonId:
         if (notification == BN_CLICKED)
-            Guarded([this] { form_->OnExitClick(); });
+            form_->OnExitClick();
         break;
     case SubjectListId:
-        if (notification == LBN_SELCHANGE) {
-            const BusyCursor busy;
-            Guarded([this] {
-                views_.Hold();
-                form_->ExportSelected();
-                // Otherwise the message loop shows the export once the user pauses.
-                views_.ReleaseIfDue();
-            });
-        }
+        if (notification == LBN_SELCHANGE)
+            OnSubjectSelected();
         break;
     default:
         break;
     }
+}
+
+void MainWindow::OnSubjectSelected() {
+    const BusyCursor busy;
+    // A key held down selects faster than the controls can show: they follow a few times a
+    // second and catch up when it comes up. Anything else is shown at once.
+    if (!keyRepeating_) {
+        views_.Release();
+        form_->ExportSelected();
+        return;
+    }
+    views_.Hold();
+    form_->ExportSelected();
+    views_.RefreshIfDue();
+}
+
+LRESULT CALLBACK MainWindow::SubjectListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
+                                             UINT_PTR, DWORD_PTR self) noexcept {
+    auto& window = *reinterpret_cast<MainWindow*>(self);
+    switch (message) {
+    case WM_KEYDOWN: {
+        // The selection changes within the list's own handling of the key.
+        constexpr LPARAM WasDown = 1 << 30;
+        window.keyRepeating_ = (lParam & WasDown) != 0;
+        const LRESULT result = DefSubclassProc(list, message, wParam, lParam);
+        window.keyRepeating_ = false;
+        return result;
+    }
+    case WM_KEYUP:
+    case WM_KILLFOCUS:
+        window.application_.Guarded([&window] { window.views_.Release(); });
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(list, message, wParam, lParam);
 }
 
 bool MainWindow::OnColourStatic(HDC dc, HWND control, LRESULT& result) {
@@ -295,34 +312,6 @@ bool MainWindow::OnColourStatic(HDC dc, HWND control, LRESULT& result) {
     return true;
 }
 
-template <class Handler> void MainWindow::Guarded(Handler&& handler) {
-    // A handler that another one runs directly: its error ends the outer one as well.
-    if (handlerRunning_) {
-        handler();
-        return;
-    }
-    handlerRunning_ = true;
-    try {
-        handler();
-    } catch (...) {
-        handlerRunning_ = false;
-        ShowHandlerError(std::current_exception());
-        return;
-    }
-    handlerRunning_ = false;
-}
-
-void MainWindow::ShowHandlerError(const std::exception_ptr& error) noexcept {
-    ReleaseViews();
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        application_.ShowGeneralError(e.what());
-    } catch (...) {
-        application_.ShowGeneralError("Unknown error");
-    }
-}
-
 void MainWindow::ReleaseViews() noexcept {
     try {
         views_.Release();
@@ -333,10 +322,17 @@ void MainWindow::ReleaseViews() noexcept {
 
 bool MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                LRESULT& result) {
-    switch (message) {
-    case WM_NCCREATE:
+    if (message == WM_NCCREATE) {
         window_ = window;
         return false;
+    }
+    bool handled = false;
+    application_.Guarded([&] { handled = Handle(message, wParam, lParam, result); });
+    return handled;
+}
+
+bool MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (message) {
     case WM_COMMAND:
         if (lParam == 0)
             return false;
@@ -362,7 +358,7 @@ bool MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
         RestoreFocus();
         return true;
     case WM_CLOSE:
-        Guarded([this] { Close(); });
+        Close();
         return true;
     case WM_SYSCOMMAND:
         // The window goes with its task-bar button.

@@ -54,7 +54,7 @@ public:
     void SetInputEnabled(bool enabled) override;
     Path ExecutablePath() const override { return process_.executablePath; }
     std::string CommandLine() const override { return process_.commandLine; }
-    void BatchProgress(int done, int total) override;
+    std::unique_ptr<ExportBatch> BeginBatch(int total) override;
 
     bool HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
@@ -66,12 +66,13 @@ private:
     void RunStartupOnce();
     void OnActivate(WPARAM wParam);
     void RestoreFocus();
+    bool Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void OnCommand(int id, int notification);
+    void OnSubjectSelected();
+    // Sees the keys of the subject list before the list handles them.
+    static LRESULT CALLBACK SubjectListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
+                                            UINT_PTR, DWORD_PTR self) noexcept;
     bool OnColourStatic(HDC dc, HWND control, LRESULT& result);
-    // Runs a handler of the form; an error that escapes it ends it and goes to the general
-    // error display.
-    template <class Handler> void Guarded(Handler&& handler);
-    void ShowHandlerError(const std::exception_ptr& error) noexcept;
     // Before a dialog: the views show what the exports left in them.
     void ReleaseViews() noexcept;
 
@@ -98,7 +99,8 @@ private:
     HWND window_ = nullptr;
     HWND savedFocus_ = nullptr;
     bool started_ = false;
-    bool handlerRunning_ = false;
+    // The key whose press the subject list handles was already down: it repeats.
+    bool keyRepeating_ = false;
 };
 
 } // namespace kelvor::win32

@@ -4,11 +4,24 @@
 // GWLP_USERDATA, set at WM_NCCREATE and cleared at WM_NCDESTROY, and no exception ever leaves
 // it. The object hands its `this` as the creation parameter and answers HandleMessage.
 
+#include "app/win32/ansi_text.h"
 #include "platform/error.h"
 
 #include <windows.h>
 
+#include <exception>
+
 namespace kelvor::win32 {
+
+// For a debugger or a tool that collects a program's debug output.
+inline void TraceEscapedError(const char* what) noexcept {
+    try {
+        OutputDebugStringW(
+            (L"Kelvor: an error reached a window procedure: " + FromAnsi(what) + L"\n").c_str());
+    } catch (...) {
+        OutputDebugStringW(L"Kelvor: an error reached a window procedure\n");
+    }
+}
 
 template <class Window>
 LRESULT CALLBACK ObjectWindowProc(HWND window, UINT message, WPARAM wParam,
@@ -24,9 +37,14 @@ LRESULT CALLBACK ObjectWindowProc(HWND window, UINT message, WPARAM wParam,
     if (self) {
         try {
             handled = self->HandleMessage(window, message, wParam, lParam, result);
-        } catch (...) {
+        } catch (const std::exception& error) {
             // Handlers stop their own errors; whatever still comes here ends the message as
-            // handled, so the system's code above never sees an exception.
+            // handled, so the system's code above never sees an exception, and leaves a trace.
+            TraceEscapedError(error.what());
+            handled = true;
+            result = 0;
+        } catch (...) {
+            TraceEscapedError("an unknown error");
             handled = true;
             result = 0;
         }

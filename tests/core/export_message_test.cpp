@@ -6,6 +6,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <initializer_list>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -59,7 +62,7 @@ protected:
         f.mailbox.log.clear();
     }
     // Selects a subject as the user does and runs the export.
-    bool Select(int position) {
+    ExportOutcome Select(int position) {
         f.subjectList.SetItemIndex(position);
         return f.form.ExportSelected();
     }
@@ -94,7 +97,7 @@ std::string Expected(int n, const std::string& subject, const std::string& to,
 
 TEST_F(ExportTest, MessageWithoutAttachments) {
     Start();
-    EXPECT_TRUE(Select(0));
+    EXPECT_EQ(Select(0), ExportOutcome::Exported);
 
     EXPECT_EQ(Request(1), Header + "SUBJECT= No attachments;\r\nTO= ACME.MAIN.jsmith;\r\n"
                                    "FROM-TEXT= Ann Example;\r\nMSG-FILE= 1.MSG;\r\n-END-\r\n");
@@ -109,7 +112,7 @@ TEST_F(ExportTest, MessageWithoutAttachments) {
 
 TEST_F(ExportTest, MessageWithOneAttachment) {
     Start();
-    EXPECT_TRUE(Select(1));
+    EXPECT_EQ(Select(1), ExportOutcome::Exported);
 
     EXPECT_EQ(Request(1), Header + "SUBJECT= One; with, marks;\r\nTO= ACME.MAIN.jsmith;\r\n"
                                    "FROM-TEXT= Bob;\r\nMSG-FILE= 1.MSG;\r\nATTACH-FILE=\r\n"
@@ -123,7 +126,7 @@ TEST_F(ExportTest, MessageWithOneAttachment) {
 
 TEST_F(ExportTest, MessageWithThreeAttachmentsInMailboxOrder) {
     Start();
-    EXPECT_TRUE(Select(2));
+    EXPECT_EQ(Select(2), ExportOutcome::Exported);
 
     EXPECT_EQ(Request(1), Header + "SUBJECT= Three;\r\nTO= ACME.MAIN.jsmith;\r\nFROM-TEXT= Cy;\r\n"
                                    "MSG-FILE= 1.MSG;\r\nATTACH-FILE=\r\n"
@@ -155,7 +158,7 @@ TEST_F(ExportTest, BodyIsCompleteAndEachCopyMadeBeforeTheRequestNamesThem) {
         if (op == "get AttachmentName")
             seen.push_back(op + " " + folder.Listing("ATT_IN"));
     };
-    EXPECT_TRUE(Select(2));
+    EXPECT_EQ(Select(2), ExportOutcome::Exported);
     EXPECT_EQ(seen, (std::vector<std::string>{
                         "get AttachmentCount body 4", "get AttachmentCount body 4",
                         "get AttachmentName 1.0 1.MSG", "get AttachmentName 1.0 1.1 1.MSG",
@@ -172,12 +175,12 @@ TEST_F(ExportTest, ExportNumbersHaveNoLeadingZerosUpToTheLargest) {
         return f.Resumed(values);
     };
     f.subjectList.SetItemIndex(2);
-    EXPECT_TRUE(resumedAt(9).ExportSelected());
+    EXPECT_EQ(resumedAt(9).ExportSelected(), ExportOutcome::Exported);
     EXPECT_EQ(folder.Listing("API_IN"), "10.API");
     EXPECT_EQ(folder.Listing("ATT_IN"), "10.0 10.1 10.2 10.MSG");
     EXPECT_EQ(Request(10), Expected(10, "Three", "ACME.MAIN.jsmith", "Cy",
                                     {"report.pdf", "notes.txt", "image.png"}));
-    EXPECT_TRUE(resumedAt(2147483646).ExportSelected());
+    EXPECT_EQ(resumedAt(2147483646).ExportSelected(), ExportOutcome::Exported);
     EXPECT_EQ(Body(2147483647), "");
 
     MainForm last = resumedAt(2147483647);
@@ -209,7 +212,7 @@ TEST_P(ExportTypedUserName, AddressesTheRequest) {
     Start();
     for (const auto& text : GetParam().typed)
         f.userName.SetText(text);
-    EXPECT_TRUE(Select(0));
+    EXPECT_EQ(Select(0), ExportOutcome::Exported);
     EXPECT_NE(Request(1).find("\r\nTO= " + GetParam().to + ";\r\n"), std::string::npos);
 }
 
@@ -254,7 +257,7 @@ TEST_F(ExportTest, SecondRunIntoTheSameTreeReplacesFiles) {
     WriteBytes(folder.AttIn("1.MSG"), longer);
     WriteBytes(folder.AttIn("1.0"), longer);
     Start();
-    EXPECT_TRUE(Select(1));
+    EXPECT_EQ(Select(1), ExportOutcome::Exported);
     EXPECT_EQ(Request(1),
               Expected(1, "One; with, marks", "ACME.MAIN.jsmith", "Bob", {"report.pdf"}));
     EXPECT_EQ(Body(1), "See attached.\r\n");
@@ -267,7 +270,7 @@ TEST_F(ExportTest, TextsAreConvertedToTheCodePage) {
     f.mailbox.messages[2].text = std::u16string(u"\u00e0\rb") + u'\0' + u"gone";
     f.mailbox.messages[2].attachments[1].name = u"r\u00e9sum\u00e9.txt";
     Start();
-    EXPECT_TRUE(Select(2));
+    EXPECT_EQ(Select(2), ExportOutcome::Exported);
     EXPECT_EQ(Request(1), Expected(1, "Caf\xE9 \x80", "ACME.MAIN.jsmith", "J\xF6rg",
                                    {"report.pdf", "r\xE9sum\xE9.txt", "image.png"}));
     EXPECT_EQ(Body(1), "\xE0\r\nb");
@@ -292,7 +295,7 @@ TEST_F(ExportTest, MissingApiInWarnsSignsOffAndClosesWritingNothing) {
 TEST_F(ExportTest, MissingApiInFailsTheSingleExport) {
     std::filesystem::remove(folder.ApiIn(""));
     Start();
-    EXPECT_FALSE(Select(1));
+    EXPECT_EQ(Select(1), ExportOutcome::NoRequestFile);
     EXPECT_EQ(f.host.closeCount, 1);
     EXPECT_EQ(f.mailbox.CurrentSessionID(), 0);
 }
@@ -334,7 +337,7 @@ TEST_F(ExportTest, AttachmentThatCannotBeCopiedEndsTheExport) {
 TEST_F(ExportTest, CopyReplacesAnEarlierCopyOfTheSameName) {
     WriteBytes(folder.AttIn("1.0"), "old");
     Start();
-    EXPECT_TRUE(Select(1));
+    EXPECT_EQ(Select(1), ExportOutcome::Exported);
     EXPECT_EQ(Copy("1.0"), Pdf);
 }
 
@@ -396,7 +399,7 @@ TEST_P(ExportMailboxFailure, LeavesNoRequestFile) {
     EXPECT_EQ(f.host.closeCount, 0);
 
     f.mailbox.faults.clear();
-    EXPECT_TRUE(Select(2));
+    EXPECT_EQ(Select(2), ExportOutcome::Exported);
     EXPECT_EQ(Request(2), Expected(2, "Three", "ACME.MAIN.jsmith", "Cy",
                                    {"report.pdf", "notes.txt", "image.png"}));
 }
@@ -419,7 +422,7 @@ TEST_F(ExportTest, NothingSelectedDoesNothing) {
     Start();
     const std::string memo = f.messageView.text;
     f.subjectList.SetItemIndex(-1);
-    EXPECT_FALSE(f.form.ExportSelected());
+    EXPECT_EQ(f.form.ExportSelected(), ExportOutcome::NothingSelected);
     EXPECT_EQ(f.form.Values().ExportCounter, 0);
     EXPECT_TRUE(f.mailbox.log.empty());
     EXPECT_EQ(f.messageView.text, memo);
@@ -427,12 +430,107 @@ TEST_F(ExportTest, NothingSelectedDoesNothing) {
     EXPECT_EQ(folder.Listing("ATT_IN"), "");
 }
 
-TEST_F(ExportTest, ConvertOnAnEmptyListDoesNothing) {
-    MemoryForm bare;
-    bare.form.ConvertAll();
-    EXPECT_EQ(bare.form.Values().ExportCounter, 0);
-    EXPECT_TRUE(bare.mailbox.log.empty());
+// Convert over three messages as one batch: the mailbox calls of each export, the batch's
+// progress after each, and where it stops.
+struct ConvertCase {
+    const char* name;
+    int messages;
+    bool apiIn;
+    std::map<std::string, int> faults;
+    std::function<Log(const std::function<Log(int)>&)> journal;
+};
+
+class Convert : public ExportTest, public testing::WithParamInterface<ConvertCase> {};
+
+// The mailbox calls of an export of message i of the fixture, which has 0, 1 and 3 attachments.
+Log ExportCalls(int i) {
+    Log calls{"put MsgIndex " + std::to_string(i), "get MsgSubject", "get MsgOrigDisplayName",
+              "get MsgNoteText", "get AttachmentCount"};
+    const int attachments[] = {0, 1, 3};
+    if (attachments[i] > 0)
+        calls.push_back("get AttachmentCount");
+    for (int k = 0; k < attachments[i]; ++k)
+        calls.insert(calls.end(),
+                     {"put AttachmentIndex " + std::to_string(k), "get AttachmentPathName",
+                      "get AttachmentPathName", "get AttachmentName"});
+    return calls;
 }
+
+Log Joined(std::initializer_list<Log> parts) {
+    Log all;
+    for (const Log& part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+TEST_P(Convert, ExportsInListOrderAndStopsWhereAnExportDoesNot) {
+    const ConvertCase& c = GetParam();
+    f.mailbox.messages.resize(static_cast<std::size_t>(c.messages));
+    if (!c.apiIn)
+        std::filesystem::remove(folder.ApiIn(""));
+    if (c.messages > 0)
+        Start();
+    f.mailbox.faults = c.faults;
+    f.host.batchJournal = &f.mailbox.log;
+    try {
+        f.form.ConvertAll();
+    } catch (const Error& error) {
+        f.mailbox.log.push_back(std::string("ERROR ") + error.what());
+    }
+    EXPECT_EQ(f.mailbox.log, c.journal(ExportCalls));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Batches, Convert,
+    testing::Values(ConvertCase{"ThreeMessages",
+                                3,
+                                true,
+                                {},
+                                [](const auto& calls) {
+                                    return Joined({{"BATCH 3"},
+                                                   calls(0),
+                                                   {"PROGRESS 1"},
+                                                   calls(1),
+                                                   {"PROGRESS 2"},
+                                                   calls(2),
+                                                   {"PROGRESS 3", "FINISH", "END"}});
+                                }},
+                    ConvertCase{"NoRequestFile",
+                                3,
+                                false,
+                                {},
+                                [](const auto&) {
+                                    return Log{"BATCH 3",
+                                               "DIALOG Unable to create API Gateway file!",
+                                               "SignOff",
+                                               "CLOSE",
+                                               "get SessionID",
+                                               "FINISH",
+                                               "END"};
+                                }},
+                    // The start-up reads the first text: the third read is the second export's.
+                    ConvertCase{"AnExportThatFails",
+                                3,
+                                true,
+                                {{"get MsgNoteText", 3}},
+                                [](const auto& calls) {
+                                    return Joined(
+                                        {{"BATCH 3"},
+                                         calls(0),
+                                         {"PROGRESS 1"},
+                                         {"put MsgIndex 1", "get MsgSubject",
+                                          "get MsgOrigDisplayName", "FAIL get MsgNoteText", "END",
+                                          "ERROR Injected failure of get MsgNoteText"}});
+                                }},
+                    // An empty list exports nothing.
+                    ConvertCase{"AnEmptyList",
+                                0,
+                                true,
+                                {},
+                                [](const auto&) {
+                                    return Log{"BATCH 0", "FINISH", "END"};
+                                }}),
+    [](const testing::TestParamInfo<ConvertCase>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace kelvor

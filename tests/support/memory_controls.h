@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -96,6 +97,7 @@ class MemoryHost : public FormHost {
 public:
     std::vector<std::string> dialogs;
     int closeCount = 0;
+    // Each batch's progress: (done, total).
     std::vector<std::pair<int, int>> progress;
     Path executablePath = std::filesystem::path("/opt/kelvor/kelvor");
     std::string commandLine = "kelvor";
@@ -103,6 +105,9 @@ public:
     // When set, dialogs ("DIALOG <text>") and closes ("CLOSE") are also appended here, so a test
     // can see them in order with the mailbox calls.
     std::vector<std::string>* journal = nullptr;
+    // When set, a batch's begin ("BATCH <total>"), progress ("PROGRESS <done>"), finish
+    // ("FINISH") and end ("END") are appended here.
+    std::vector<std::string>* batchJournal = nullptr;
 
     void ShowErrorDialog(const std::string& text) override {
         dialogs.push_back(text);
@@ -117,9 +122,32 @@ public:
     void SetInputEnabled(bool enabled) override { Note(enabled ? "INPUT on" : "INPUT off"); }
     Path ExecutablePath() const override { return executablePath; }
     std::string CommandLine() const override { return commandLine; }
-    void BatchProgress(int done, int total) override { progress.emplace_back(done, total); }
+    std::unique_ptr<ExportBatch> BeginBatch(int total) override {
+        NoteBatch("BATCH " + std::to_string(total));
+        return std::make_unique<Batch>(*this, total);
+    }
 
 private:
+    class Batch : public ExportBatch {
+    public:
+        Batch(MemoryHost& host, int total) : host_(host), total_(total) {}
+        ~Batch() override { host_.NoteBatch("END"); }
+        void Progress(int done) override {
+            host_.progress.emplace_back(done, total_);
+            host_.NoteBatch("PROGRESS " + std::to_string(done));
+        }
+        void Finish() override { host_.NoteBatch("FINISH"); }
+
+    private:
+        MemoryHost& host_;
+        int total_;
+    };
+
+    void NoteBatch(const std::string& entry) {
+        if (batchJournal)
+            batchJournal->push_back(entry);
+    }
+
     void Note(const std::string& entry) {
         if (journal)
             journal->push_back(entry);

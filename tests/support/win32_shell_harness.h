@@ -71,8 +71,6 @@ public:
                 else
                     DispatchMessageW(&message);
             }
-            if (application)
-                application->RunIdleWorkWhenDue();
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         } while (std::chrono::steady_clock::now() < end);
         return quit_;

@@ -11,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace kelvor::testing_support {
 namespace {
@@ -166,6 +169,34 @@ TEST(GeneralErrorDisplay, AnErrorEscapingAHandlerIsShownAndTheProgramGoesOn) {
     EXPECT_EQ(harness.folder.Listing("API_IN"), "1.API");
     EXPECT_FALSE(harness.Pump());
     EXPECT_TRUE(IsWindowEnabled(harness.window->Handle()));
+}
+
+// A handler that a message runs while another handler runs cannot end that one: its error is
+// shown once that one has ended.
+TEST(GeneralErrorDisplay, AnErrorOfAHandlerWithinAnotherIsShownWhenThatOneEnds) {
+    ShellHarness harness;
+    harness.mailbox.faults["get MsgOrigDisplayName"] = 0;
+    bool sent = false;
+    harness.mailbox.onCall = [&](const std::string& op) {
+        // The start-up shows the first message: a selection arrives meanwhile.
+        if (op != "get MsgNoteText" || std::exchange(sent, true))
+            return;
+        SendMessageW(harness.Control(SubjectListId), LB_SETCURSEL, 1, 0);
+        SendMessageW(harness.window->Handle(), WM_COMMAND, MAKEWPARAM(SubjectListId, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(harness.Control(SubjectListId)));
+    };
+    std::vector<std::string> callsAtError;
+    DialogWatch watch;
+    watch.onShow = [&](HWND) { callsAtError = harness.mailbox.log; };
+    harness.Start();
+    ASSERT_EQ(watch.Seen().size(), 1u);
+    EXPECT_EQ(watch.Seen()[0].texts,
+              std::vector<std::wstring>{L"Injected failure of get MsgOrigDisplayName."});
+    // The start-up went on to its end: its read of the text, then of the attachments.
+    ASSERT_GE(callsAtError.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(callsAtError.end() - 3, callsAtError.end()),
+              (std::vector<std::string>{"FAIL get MsgOrigDisplayName", "get MsgNoteText",
+                                        "get AttachmentCount"}));
 }
 
 TEST(ApplicationError, NamesTheKindOfErrorAndItsMessage) {

@@ -111,17 +111,15 @@ TEST(HeldViews, KeepTheirChangesUntilTheRefresh) {
     EXPECT_EQ(SendMessageW(subjects, LB_GETCOUNT, 0, 0), 1);
     EXPECT_EQ(SendMessageW(subjects, LB_GETCURSEL, 0, 0), 0);
 
-    // The control's text limit is the capacity, held or not.
-    SendMessageW(memoWindow, EM_SETLIMITTEXT, 8, 0);
-    for (const bool held : {true, false}) {
-        memo.SetHeld(held);
-        memo.SetText("eight ok");
-        try {
-            memo.SetText("more than eight");
-            FAIL() << "no error, held " << held;
-        } catch (const Error& error) {
-            EXPECT_STREQ(error.what(), "Text exceeds memo capacity");
-        }
+    // Held, a text the control cannot take is found at the refresh.
+    SetWindowSubclass(memoWindow, SmallMemo, 1, 0);
+    memo.SetText("more than eight");
+    EXPECT_EQ(memo.Text(), "more than eight");
+    try {
+        memo.Refresh();
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_STREQ(error.what(), "Text exceeds memo capacity");
     }
 }
 
@@ -153,7 +151,7 @@ TEST(BatchProgress, PaintsWhatIsPendingAndTakesNoInput) {
     InvalidateRect(harness.Control(MessageViewId), nullptr, TRUE);
     PostMessageW(edit, WM_CHAR, L'q', 1);
 
-    window.BatchProgress(1, 3);
+    window.BeginBatch(3)->Progress(1);
 
     EXPECT_FALSE(GetUpdateRect(window.Handle(), nullptr, FALSE));
     EXPECT_FALSE(GetUpdateRect(harness.Control(MessageViewId), nullptr, FALSE));
@@ -198,19 +196,74 @@ TEST(BatchProgress, TheControlsFollowTheBatchAFewTimesASecond) {
     RemoveWindowSubclass(harness.Control(MessageViewId), CountingSetText, 1);
 }
 
+// The busy cursor goes with the batch, also when an error ends it: the error box waits for the
+// user.
 TEST(BatchProgress, TheBusyCursorShowsDuringConvertOnly) {
     ShellHarness harness;
     harness.Start("kelvor.exe Ann");
     harness.mailbox.faults["get MsgOrigDisplayName"] = 3;
     const HCURSOR wait = LoadCursorW(nullptr, IDC_WAIT);
     HCURSOR during = nullptr;
+    harness.mailbox.onCall = [&](const std::string& op) {
+        if (op == "get MsgSubject")
+            during = GetCursor();
+    };
+    HCURSOR atError = nullptr;
     DialogWatch watch;
-    watch.onShow = [&](HWND) { during = GetCursor(); };
+    watch.onShow = [&](HWND) { atError = GetCursor(); };
     SendMessageW(harness.Control(ConvertButtonId), BM_CLICK, 0, 0);
     ASSERT_EQ(watch.Seen().size(), 1u);
     EXPECT_EQ(during, wait);
+    EXPECT_NE(atError, wait);
     EXPECT_NE(GetCursor(), wait);
     EXPECT_EQ(harness.folder.Listing("API_IN"), "1.API 2.API");
+}
+
+// A text the memo cannot take shows only when the controls catch up with the batch: it is
+// reported once the batch has exported every message whole, not as the failure of one.
+TEST(BatchProgress, ATextTheMemoRefusesIsReportedAfterTheBatch) {
+    ShellHarness harness;
+    harness.Start("kelvor.exe Ann");
+    SetWindowSubclass(harness.Control(MessageViewId), SmallMemo, 1, 0);
+    std::string exportsAtError;
+    DialogWatch watch;
+    watch.onShow = [&](HWND) { exportsAtError = harness.folder.Listing("API_IN"); };
+    SendMessageW(harness.Control(ConvertButtonId), BM_CLICK, 0, 0);
+    ASSERT_EQ(watch.Seen().size(), 1u);
+    EXPECT_EQ(watch.Seen()[0].texts, std::vector<std::wstring>{L"Text exceeds memo capacity."});
+    EXPECT_EQ(exportsAtError, "1.API 2.API 3.API");
+    EXPECT_EQ(test::ReadBytes(harness.folder.AttIn("3.MSG")), "Text three");
+    RemoveWindowSubclass(harness.Control(MessageViewId), SmallMemo, 1);
+}
+
+// A click or a single key press on the subject list shows its message at once; while a key
+// repeats, the controls follow a few times a second and catch up when it comes up.
+TEST(SubjectSelection, ShowsItsMessageAtOnceUnlessAKeyRepeats) {
+    ShellHarness harness;
+    harness.Start("kelvor.exe Ann");
+    const HWND list = harness.Control(SubjectListId);
+    const HWND memo = harness.Control(MessageViewId);
+    constexpr LPARAM Repeat = 1 | (1 << 30);
+    struct Step {
+        UINT message;
+        WPARAM key;
+        LPARAM flags;
+        const wchar_t* shown;
+        const char* exports;
+    };
+    const Step steps[] = {
+        {WM_KEYDOWN, VK_DOWN, 1, L"Text one\r\nline two", "1.API"},
+        {WM_KEYDOWN, VK_DOWN, 1, L"Text two", "1.API 2.API"},
+        // The first refresh of a repeat is due at once, the next one a moment later.
+        {WM_KEYDOWN, VK_DOWN, Repeat, L"Text three", "1.API 2.API 3.API"},
+        {WM_KEYDOWN, VK_UP, Repeat, L"Text three", "1.API 2.API 3.API 4.API"},
+        {WM_KEYUP, VK_UP, static_cast<LPARAM>(0xC0000001), L"Text two", "1.API 2.API 3.API 4.API"},
+    };
+    for (const Step& step : steps) {
+        SendMessageW(list, step.message, step.key, step.flags);
+        EXPECT_EQ(ControlText(memo), step.shown) << step.exports;
+        EXPECT_EQ(harness.folder.Listing("API_IN"), step.exports);
+    }
 }
 
 } // namespace

@@ -1,0 +1,36 @@
+#pragma once
+
+// Convert as the user sees it: the busy cursor, the views held and brought up to date a few
+// times a second, the window repainted between exports without taking any input, and the
+// progress on the task-bar button; all of it ends with the batch.
+
+#include "app/form_views.h"
+#include "app/win32/busy_cursor.h"
+#include "app/win32/held_views.h"
+#include "app/win32/taskbar_progress.h"
+
+#include <windows.h>
+
+namespace kelvor::win32 {
+
+class ConvertBatch final : public ExportBatch {
+public:
+    ConvertBatch(HWND window, HeldViews& views, TaskbarProgress& taskbar, int total);
+    // A batch an error ended: the views show what they can, and the error is the one to show.
+    ~ConvertBatch() override;
+    ConvertBatch(const ConvertBatch&) = delete;
+    ConvertBatch& operator=(const ConvertBatch&) = delete;
+
+    void Progress(int done) override;
+    void Finish() override;
+
+private:
+    HWND window_;
+    HeldViews& views_;
+    TaskbarProgress& taskbar_;
+    int total_;
+    bool finished_ = false;
+    BusyCursor busy_;
+};
+
+} // namespace kelvor::win32
