@@ -21,21 +21,15 @@ using Owner = UniqueHandle<int, Close, None>;
 TEST(UniqueHandle, ClosesEveryHandleItHoldsOnceAndNoneItGaveAway) {
     closed.clear();
     {
-        Owner zero(0);
-        Owner first(1);
-        Owner second(2);
+        Owner zero(0), first(1), second(2), given(4), empty;
         second = std::move(first);
         Owner& same = second;
         second = std::move(same);
         Owner third(std::move(second));
-        EXPECT_FALSE(first);
-        EXPECT_FALSE(second);
         third.reset(3);
-        Owner given(4);
         EXPECT_EQ(given.release(), 4);
-        EXPECT_FALSE(given);
-        Owner empty;
         empty.reset();
+        EXPECT_TRUE(!first && !second && !given && !empty && third);
         EXPECT_EQ(closed, (std::vector<int>{2, 1}));
     }
     EXPECT_EQ(closed, (std::vector<int>{2, 1, 3, 0}));

@@ -1,6 +1,6 @@
 # Checks that the layers hold: every probe of an include that points up fails to compile for want
 # of its header, and every include in a layer's sources names its header from the source root (a
-# path relative to the including file would pass by the layers). Run by ctest:
+# path relative to the including file would pass the include path by). Run by ctest:
 #   cmake -DBUILD_DIR=... -DBUILD_CONFIG=... -DSOURCE_DIR=... -DPROBES=<probes.cmake>
 #         -P check_layers.cmake
 include(${PROBES})
@@ -11,13 +11,11 @@ if(BUILD_CONFIG)
     set(config_option --config ${BUILD_CONFIG})
 endif()
 foreach(probe IN LISTS probes)
-    string(REPLACE "|" ";" probe "${probe}")
-    list(GET probe 0 target)
-    list(GET probe 1 header)
-    execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD_DIR} --target ${target}
-                            ${config_option}
-                    RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
+    string(REGEX REPLACE "\\|.*" "" target "${probe}")
+    string(REGEX REPLACE ".*\\|" "" header "${probe}")
     string(REPLACE "." "\\." pattern "${header}")
+    execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD_DIR} --target ${target} ${config_option}
+                    RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
     if(status EQUAL 0)
         list(APPEND faults "${target} compiles: ${header} is reachable from below")
     elseif(NOT output MATCHES "${pattern}'?: No such file|'${pattern}' file not found|Cannot open include file: '${pattern}'")
@@ -25,22 +23,15 @@ foreach(probe IN LISTS probes)
     endif()
 endforeach()
 
+list(JOIN layers "|" folders)
 foreach(layer IN LISTS layers)
     file(GLOB sources ${SOURCE_DIR}/${layer}/*.h ${SOURCE_DIR}/${layer}/*.cpp)
     foreach(source IN LISTS sources)
-        file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
-        foreach(include IN LISTS includes)
-            string(REGEX REPLACE "^[^\"]*\"([^\"]*)\".*$" "\\1" path "${include}")
-            set(rooted FALSE)
-            foreach(folder IN LISTS layers)
-                if(path MATCHES "^${folder}/[^/]+$")
-                    set(rooted TRUE)
-                endif()
-            endforeach()
-            if(NOT rooted)
-                list(APPEND faults "${source} includes \"${path}\", not a layer's header")
-            endif()
-        endforeach()
+        file(STRINGS ${source} includes REGEX "^#include \"")
+        list(FILTER includes EXCLUDE REGEX "^#include \"(${folders})/[^/\"]+\"")
+        if(includes)
+            list(APPEND faults "${source}: ${includes}: not a layer's header from the source root")
+        endif()
     endforeach()
 endforeach()
 
