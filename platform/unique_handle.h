@@ -13,8 +13,8 @@ template <class Handle> constexpr Handle NullHandle() noexcept {
     return Handle{};
 }
 
-// Close is called once for each handle held, never with None(). Both are functions rather than
-// values, since a handle such as INVALID_HANDLE_VALUE is no constant expression.
+// Close is called once for each handle held, never with None(). None is a function rather than
+// a value: a handle such as INVALID_HANDLE_VALUE is no constant expression.
 template <class Handle, auto Close, auto None = NullHandle<Handle>> class UniqueHandle {
 public:
     UniqueHandle() = default;
