@@ -3,6 +3,7 @@
 #include "platform/error.h"
 #include "platform/path.h"
 #include "platform/text_conversion.h"
+#include "platform/unique_handle.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,14 +18,18 @@ namespace kelvor {
 // The full path of the running executable, as the system reports it for the program's module.
 Path ExecutablePath();
 
+// An open file of the system's: a HANDLE on Windows, a descriptor elsewhere; -1 is none on both.
+using FileHandle = std::intptr_t;
+constexpr FileHandle NoFileHandle() noexcept {
+    return -1;
+}
+// Closes and ignores a failure; the files' Close() is where a failure is reported.
+void CloseFileHandle(FileHandle file) noexcept;
+using UniqueFile = UniqueHandle<FileHandle, CloseFileHandle, NoFileHandle>;
+
 // An existing file opened for reading; other programs may read it too but not write it.
 class InputFile {
 public:
-    InputFile() = default;
-    InputFile(InputFile&& other) noexcept;
-    InputFile& operator=(InputFile&& other) noexcept;
-    ~InputFile();
-
     // False when the file cannot be opened for any reason (missing, a directory, access denied,
     // held open for writing by another program); the file is never created.
     bool Open(const Path& path);
@@ -35,17 +40,12 @@ public:
     void Close();
 
 private:
-    std::intptr_t handle_ = -1;
+    UniqueFile file_;
 };
 
 // A file created for writing, replacing a file of the same name; others may read it meanwhile.
 class OutputFile {
 public:
-    OutputFile() = default;
-    OutputFile(OutputFile&& other) noexcept;
-    OutputFile& operator=(OutputFile&& other) noexcept;
-    ~OutputFile();
-
     // False when the file cannot be created.
     bool Create(const Path& path);
     bool IsOpen() const noexcept;
@@ -55,7 +55,7 @@ public:
     void Close();
 
 private:
-    std::intptr_t handle_ = -1;
+    UniqueFile file_;
 };
 
 // Creates or replaces the file and writes the whole text into it. Throws Error "Cannot create

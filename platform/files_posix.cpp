@@ -15,42 +15,16 @@ namespace {
 
 constexpr std::size_t CopyBufferSize = 1 << 16;
 
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd) noexcept : fd_(fd) {}
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd() { Reset(); }
-
-    int Get() const noexcept { return fd_; }
-    int Release() noexcept { return std::exchange(fd_, -1); }
-    void Reset() noexcept {
-        if (fd_ != -1) {
-            ::close(std::exchange(fd_, -1));
-        }
-    }
-
-private:
-    int fd_;
-};
-
-int Fd(std::intptr_t handle) {
-    return static_cast<int>(handle);
+int Fd(const UniqueFile& file) {
+    return static_cast<int>(file.get());
 }
 
 [[noreturn]] void ThrowInOutError() {
     throw EInOutError(InOutErrorCodeFromErrno(errno));
 }
 
-void CloseQuietly(std::intptr_t& handle) noexcept {
-    if (handle != -1) {
-        ::close(Fd(handle));
-        handle = -1;
-    }
-}
-
-void CloseChecked(std::intptr_t& handle) {
-    const int fd = Fd(std::exchange(handle, -1));
+void CloseChecked(UniqueFile& file) {
+    const int fd = static_cast<int>(file.release());
     // After a failed close the descriptor is gone all the same (and EINTR is no failure).
     if (fd != -1 && ::close(fd) != 0 && errno != EINTR) {
         ThrowInOutError();
@@ -125,6 +99,10 @@ int CopyInKernel([[maybe_unused]] int in, [[maybe_unused]] int out, [[maybe_unus
 
 } // namespace
 
+void CloseFileHandle(FileHandle file) noexcept {
+    ::close(static_cast<int>(file));
+}
+
 Path ExecutablePath() {
     std::vector<char> buffer(256);
     for (;;) {
@@ -140,43 +118,25 @@ Path ExecutablePath() {
     }
 }
 
-InputFile::InputFile(InputFile&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
-
-InputFile& InputFile::operator=(InputFile&& other) noexcept {
-    if (this != &other) {
-        CloseQuietly(handle_);
-        handle_ = std::exchange(other.handle_, -1);
-    }
-    return *this;
-}
-
-InputFile::~InputFile() {
-    CloseQuietly(handle_);
-}
-
 bool InputFile::Open(const Path& path) {
-    CloseQuietly(handle_);
+    file_.reset();
     // POSIX has no share modes to keep writers out; opening a directory succeeds here and is
     // refused below.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd == -1) {
-        return false;
-    }
+    UniqueFile file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat status {};
-    if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
-        ::close(fd);
+    if (!file || ::fstat(Fd(file), &status) != 0 || S_ISDIR(status.st_mode)) {
         return false;
     }
-    handle_ = fd;
+    file_ = std::move(file);
     return true;
 }
 
 bool InputFile::IsOpen() const noexcept {
-    return handle_ != -1;
+    return static_cast<bool>(file_);
 }
 
 std::size_t InputFile::Read(char* buffer, std::size_t size) {
-    const ssize_t got = ReadSome(Fd(handle_), buffer, size);
+    const ssize_t got = ReadSome(Fd(file_), buffer, size);
     if (got < 0) {
         ThrowInOutError();
     }
@@ -184,60 +144,42 @@ std::size_t InputFile::Read(char* buffer, std::size_t size) {
 }
 
 void InputFile::Close() {
-    CloseChecked(handle_);
-}
-
-OutputFile::OutputFile(OutputFile&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
-
-OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
-    if (this != &other) {
-        CloseQuietly(handle_);
-        handle_ = std::exchange(other.handle_, -1);
-    }
-    return *this;
-}
-
-OutputFile::~OutputFile() {
-    CloseQuietly(handle_);
+    CloseChecked(file_);
 }
 
 bool OutputFile::Create(const Path& path) {
-    CloseQuietly(handle_);
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd == -1) {
-        return false;
-    }
-    handle_ = fd;
-    return true;
+    file_.reset();
+    file_ = UniqueFile(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    return IsOpen();
 }
 
 bool OutputFile::IsOpen() const noexcept {
-    return handle_ != -1;
+    return static_cast<bool>(file_);
 }
 
 void OutputFile::Write(std::string_view data) {
-    if (!WriteAll(Fd(handle_), data)) {
+    if (!WriteAll(Fd(file_), data)) {
         ThrowInOutError();
     }
 }
 
 void OutputFile::Close() {
-    CloseChecked(handle_);
+    CloseChecked(file_);
 }
 
 void CopyFileReplacing(const Path& from, const Path& to) {
     const auto fail = [&](const std::string& reason) { throw CopyFailed(from, to, reason); };
-    const UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    const UniqueFile in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat sourceStatus {};
-    if (in.Get() == -1 || ::fstat(in.Get(), &sourceStatus) != 0) {
+    if (!in || ::fstat(Fd(in), &sourceStatus) != 0) {
         fail(std::strerror(errno));
     }
     if (S_ISDIR(sourceStatus.st_mode)) {
         fail(std::strerror(EISDIR));
     }
-    UniqueFd out(::open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+    UniqueFile out(::open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
     struct stat targetStatus {};
-    if (out.Get() == -1 || ::fstat(out.Get(), &targetStatus) != 0) {
+    if (!out || ::fstat(Fd(out), &targetStatus) != 0) {
         fail(std::strerror(errno));
     }
     // Emptying the target first would destroy a source that is the target itself.
@@ -246,23 +188,23 @@ void CopyFileReplacing(const Path& from, const Path& to) {
     }
     // From here on a failure leaves no partial copy behind.
     const auto failAndRemove = [&](int error) {
-        out.Reset();
+        out.reset();
         ::unlink(to.c_str());
         fail(std::strerror(error));
     };
-    if (::ftruncate(out.Get(), 0) != 0) {
+    if (::ftruncate(Fd(out), 0) != 0) {
         failAndRemove(errno);
     }
     int error = S_ISREG(sourceStatus.st_mode) && sourceStatus.st_size > 0
-                    ? CopyInKernel(in.Get(), out.Get(), sourceStatus.st_size)
+                    ? CopyInKernel(Fd(in), Fd(out), sourceStatus.st_size)
                     : -1;
     if (error == -1) {
-        error = CopyThroughBuffer(in.Get(), out.Get());
+        error = CopyThroughBuffer(Fd(in), Fd(out));
     }
     if (error != 0) {
         failAndRemove(error);
     }
-    if (::close(out.Release()) != 0 && errno != EINTR) {
+    if (::close(static_cast<int>(out.release())) != 0 && errno != EINTR) {
         failAndRemove(errno);
     }
 }

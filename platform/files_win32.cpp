@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include "platform/io_error.h"
+#include "platform/local_memory_win32.h"
 
 #include <windows.h>
 
@@ -14,13 +15,13 @@ namespace {
 // ReadFile and WriteFile take a DWORD count.
 constexpr std::size_t MaxTransfer = 1u << 30;
 
-HANDLE Handle(std::intptr_t handle) {
-    return reinterpret_cast<HANDLE>(handle);
+HANDLE Handle(const UniqueFile& file) {
+    return reinterpret_cast<HANDLE>(file.get());
 }
-std::intptr_t FromHandle(HANDLE handle) {
-    return reinterpret_cast<std::intptr_t>(handle);
+// CreateFileW's INVALID_HANDLE_VALUE is the owner's none.
+UniqueFile Own(HANDLE file) {
+    return UniqueFile(reinterpret_cast<FileHandle>(file));
 }
-const std::intptr_t NoHandle = FromHandle(INVALID_HANDLE_VALUE);
 
 [[noreturn]] void ThrowInOutError() {
     const DWORD code = GetLastError();
@@ -30,15 +31,9 @@ const std::intptr_t NoHandle = FromHandle(INVALID_HANDLE_VALUE);
     throw EInOutError(static_cast<int>(code));
 }
 
-void CloseQuietly(std::intptr_t& handle) noexcept {
-    if (handle != NoHandle) {
-        CloseHandle(Handle(std::exchange(handle, NoHandle)));
-    }
-}
-
-void CloseChecked(std::intptr_t& handle) {
-    const std::intptr_t closing = std::exchange(handle, NoHandle);
-    if (closing != NoHandle && !CloseHandle(Handle(closing))) {
+void CloseChecked(UniqueFile& file) {
+    const FileHandle closing = file.release();
+    if (closing != NoFileHandle() && !CloseHandle(reinterpret_cast<HANDLE>(closing))) {
         ThrowInOutError();
     }
 }
@@ -49,11 +44,11 @@ std::string SystemMessage(DWORD code) {
     const DWORD length = FormatMessageA(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    const UniqueLocal<char> owner(text);
     if (length == 0 || text == nullptr) {
         return "System error " + std::to_string(code);
     }
     std::string message(text, length);
-    LocalFree(text);
     while (!message.empty() && static_cast<unsigned char>(message.back()) <= ' ') {
         message.pop_back();
     }
@@ -61,6 +56,10 @@ std::string SystemMessage(DWORD code) {
 }
 
 } // namespace
+
+void CloseFileHandle(FileHandle file) noexcept {
+    CloseHandle(reinterpret_cast<HANDLE>(file));
+}
 
 Path ExecutablePath() {
     std::wstring path(MAX_PATH, L'\0');
@@ -78,41 +77,22 @@ Path ExecutablePath() {
     }
 }
 
-InputFile::InputFile(InputFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, NoHandle)) {}
-
-InputFile& InputFile::operator=(InputFile&& other) noexcept {
-    if (this != &other) {
-        CloseQuietly(handle_);
-        handle_ = std::exchange(other.handle_, NoHandle);
-    }
-    return *this;
-}
-
-InputFile::~InputFile() {
-    CloseQuietly(handle_);
-}
-
 bool InputFile::Open(const Path& path) {
-    CloseQuietly(handle_);
+    file_.reset();
     // A directory cannot be opened this way, and a file someone holds open for writing is
     // refused because writers are not shared with.
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    handle_ = FromHandle(file);
-    return true;
+    file_ = Own(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    return IsOpen();
 }
 
 bool InputFile::IsOpen() const noexcept {
-    return handle_ != NoHandle;
+    return static_cast<bool>(file_);
 }
 
 std::size_t InputFile::Read(char* buffer, std::size_t size) {
     DWORD got = 0;
-    if (!ReadFile(Handle(handle_), buffer, static_cast<DWORD>(std::min(size, MaxTransfer)), &got,
+    if (!ReadFile(Handle(file_), buffer, static_cast<DWORD>(std::min(size, MaxTransfer)), &got,
                   nullptr)) {
         ThrowInOutError();
     }
@@ -120,44 +100,25 @@ std::size_t InputFile::Read(char* buffer, std::size_t size) {
 }
 
 void InputFile::Close() {
-    CloseChecked(handle_);
-}
-
-OutputFile::OutputFile(OutputFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, NoHandle)) {}
-
-OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
-    if (this != &other) {
-        CloseQuietly(handle_);
-        handle_ = std::exchange(other.handle_, NoHandle);
-    }
-    return *this;
-}
-
-OutputFile::~OutputFile() {
-    CloseQuietly(handle_);
+    CloseChecked(file_);
 }
 
 bool OutputFile::Create(const Path& path) {
-    CloseQuietly(handle_);
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    handle_ = FromHandle(file);
-    return true;
+    file_.reset();
+    file_ = Own(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    return IsOpen();
 }
 
 bool OutputFile::IsOpen() const noexcept {
-    return handle_ != NoHandle;
+    return static_cast<bool>(file_);
 }
 
 void OutputFile::Write(std::string_view data) {
     while (!data.empty()) {
         const DWORD size = static_cast<DWORD>(std::min(data.size(), MaxTransfer));
         DWORD written = 0;
-        if (!WriteFile(Handle(handle_), data.data(), size, &written, nullptr)) {
+        if (!WriteFile(Handle(file_), data.data(), size, &written, nullptr)) {
             ThrowInOutError();
         }
         if (written < size) {
@@ -168,7 +129,7 @@ void OutputFile::Write(std::string_view data) {
 }
 
 void OutputFile::Close() {
-    CloseChecked(handle_);
+    CloseChecked(file_);
 }
 
 void CopyFileReplacing(const Path& from, const Path& to) {

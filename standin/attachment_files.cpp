@@ -69,8 +69,8 @@ std::wstring AttachmentFiles::TempFolder::Write(std::size_t group, const std::ws
         groups_.push_back(folder);
     }
     const std::wstring path = folder + name;
-    const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         throw WriteFailure(path);
     files_.push_back(path);

@@ -21,7 +21,7 @@ public:
     void Write(std::string_view line);
 
 private:
-    UniqueHandle file_;
+    UniqueFileHandle file_;
 };
 
 } // namespace kelvor::standin

@@ -230,9 +230,9 @@ Mailbox ParseMailbox(const std::string& text, const std::wstring& folder,
 
 Mailbox ReadMailboxFile(const std::wstring& path) {
     const std::wstring full = ResolvePath(path, L"");
-    const UniqueHandle file(CreateFileW(full.c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFileHandle file(CreateFileW(full.c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     const auto fail = [&](const wchar_t* what) {
         const DWORD error = GetLastError();
         return Failure{HRESULT_FROM_WIN32(error),

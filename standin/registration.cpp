@@ -2,6 +2,7 @@
 
 #include "mailbox/com/mapi_ids.h"
 #include "standin/module.h"
+#include "standin/unique_handle.h"
 
 #include <objbase.h>
 
@@ -26,28 +27,30 @@ std::wstring ClassKey(const CLSID& id) {
     return std::wstring(L"CLSID\\") + text;
 }
 
+void CloseKey(HKEY key) noexcept {
+    RegCloseKey(key);
+}
+
 class Key {
 public:
     Key(HKEY parent, const std::wstring& path) {
-        status_ = RegCreateKeyExW(parent, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key_,
-                                  nullptr);
-    }
-    Key(const Key&) = delete;
-    Key& operator=(const Key&) = delete;
-    ~Key() {
+        HKEY key = nullptr;
+        status_ =
+            RegCreateKeyExW(parent, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
         if (status_ == ERROR_SUCCESS)
-            RegCloseKey(key_);
+            key_.reset(key);
     }
 
     LSTATUS Set(const wchar_t* name, const std::wstring& value) {
         if (status_ != ERROR_SUCCESS)
             return status_;
-        return RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+        return RegSetValueExW(key_.get(), name, 0, REG_SZ,
+                              reinterpret_cast<const BYTE*>(value.c_str()),
                               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     }
 
 private:
-    HKEY key_ = nullptr;
+    UniqueHandle<HKEY, CloseKey> key_;
     LSTATUS status_;
 };
 

@@ -1,8 +1,8 @@
 #include "standin/text.h"
 
-#include <windows.h>
+#include "platform/local_memory_win32.h"
 
-#include <memory>
+#include <windows.h>
 
 namespace kelvor::standin {
 
@@ -64,7 +64,7 @@ std::wstring SystemMessage(unsigned long code) {
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, 0, reinterpret_cast<wchar_t*>(&raw), 0, nullptr);
-    const std::unique_ptr<wchar_t, decltype(&LocalFree)> owner(raw, &LocalFree);
+    const UniqueLocal<wchar_t> owner(raw);
     std::wstring text(raw ? raw : L"", length);
     while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
         text.pop_back();

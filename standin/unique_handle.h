@@ -1,38 +1,19 @@
 #pragma once
 
-#include <windows.h>
+#include "platform/unique_handle.h"
 
-#include <utility>
+#include <windows.h>
 
 namespace kelvor::standin {
 
-// Owns a kernel handle; both null and INVALID_HANDLE_VALUE mean none.
-class UniqueHandle {
-public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE handle) noexcept : handle_(handle) {}
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept
-        : handle_(std::exchange(other.handle_, INVALID_HANDLE_VALUE)) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        reset(std::exchange(other.handle_, INVALID_HANDLE_VALUE));
-        return *this;
-    }
-    ~UniqueHandle() { reset(); }
+inline void CloseKernelHandle(HANDLE handle) noexcept {
+    CloseHandle(handle);
+}
+inline HANDLE InvalidHandle() noexcept {
+    return INVALID_HANDLE_VALUE;
+}
 
-    explicit operator bool() const noexcept {
-        return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr;
-    }
-    HANDLE get() const noexcept { return handle_; }
-    void reset(HANDLE handle = INVALID_HANDLE_VALUE) noexcept {
-        if (*this)
-            CloseHandle(handle_);
-        handle_ = handle;
-    }
-
-private:
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
-};
+// A file's handle; INVALID_HANDLE_VALUE, what CreateFileW gives when it fails, is none.
+using UniqueFileHandle = UniqueHandle<HANDLE, CloseKernelHandle, InvalidHandle>;
 
 } // namespace kelvor::standin

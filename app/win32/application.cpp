@@ -16,18 +16,13 @@ constexpr wchar_t ClassName[] = L"KelvorApplication";
 Application::Application() : icon_(CreateArtIcon(CogIcon)) {
     RegisterObjectClass<Application>(ClassName, nullptr);
     // Zero size in the middle of the screen: only its task-bar button shows.
-    window_ = CreateWindowExW(0, ClassName, ApplicationTitle,
-                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                              GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2,
-                              0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this);
-    if (!window_)
+    if (!CreateWindowExW(0, ClassName, ApplicationTitle,
+                         WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                         GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+                         nullptr, nullptr, GetModuleHandleW(nullptr), this))
         throw Error("Cannot create the application window");
-    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
-    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.get()));
-}
-
-Application::~Application() {
-    DestroyWindow(window_);
+    SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
+    SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.get()));
 }
 
 void Application::SetMainWindow(HWND main, std::function<bool(const MSG&)> preTranslate) {
@@ -38,7 +33,7 @@ void Application::SetMainWindow(HWND main, std::function<bool(const MSG&)> preTr
 void Application::ShowButton() {
     // Not by ShowWindow: its first call in a process may take the show state the process was
     // started with, which is the main window's.
-    SetWindowPos(window_, nullptr, 0, 0, 0, 0,
+    SetWindowPos(window_.get(), nullptr, 0, 0, 0, 0,
                  SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
 }
 
@@ -47,11 +42,11 @@ void Application::Minimize() {
         ShowWindow(main_, SW_HIDE);
         mainHidden_ = true;
     }
-    ShowWindow(window_, SW_MINIMIZE);
+    ShowWindow(window_.get(), SW_MINIMIZE);
 }
 
 void Application::Restore() {
-    ShowWindow(window_, SW_RESTORE);
+    ShowWindow(window_.get(), SW_RESTORE);
     if (mainHidden_ && main_)
         ShowWindow(main_, IsIconic(main_) ? SW_RESTORE : SW_SHOW);
     mainHidden_ = false;
@@ -110,19 +105,20 @@ void Application::ShowGeneralError(std::string_view message) noexcept {
         return;
     try {
         const std::wstring text = FromAnsi(GeneralErrorText(message));
-        ModalScope scope(window_);
-        MessageBoxW(window_, text.c_str(), ApplicationTitle, MB_OK | MB_ICONSTOP);
+        ModalScope scope(window_.get());
+        MessageBoxW(window_.get(), text.c_str(), ApplicationTitle, MB_OK | MB_ICONSTOP);
     } catch (...) {
         // Nothing is left to show an error with.
     }
 }
 
 void Application::ActivateMainWindow() {
-    if (main_ && IsWindowVisible(main_) && IsWindowEnabled(main_) && !IsIconic(window_))
+    if (main_ && IsWindowVisible(main_) && IsWindowEnabled(main_) && !IsIconic(window_.get()))
         SetActiveWindow(main_);
 }
 
-bool Application::HandleMessage(HWND, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+bool Application::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    OwnObjectWindow(window_, window, message);
     bool handled = false;
     Guarded([&] { handled = Handle(message, wParam, result); });
     return handled;

@@ -4,6 +4,7 @@
 // state that outlives a single handler (a pending quit, an ending Windows session).
 
 #include "app/win32/unique_handle.h"
+#include "app/win32/window_class.h"
 
 #include <windows.h>
 
@@ -21,11 +22,10 @@ inline constexpr wchar_t ApplicationTitle[] = L"Kelvor";
 class Application final {
 public:
     Application();
-    ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    HWND Window() const { return window_; }
+    HWND Window() const { return window_.get(); }
     HICON Icon() const { return icon_.get(); }
 
     // The main window: the task-bar button's commands reach it, and it sees every queued
@@ -69,7 +69,8 @@ private:
     void ActivateMainWindow();
 
     UniqueIcon icon_;
-    HWND window_ = nullptr;
+    // Declared after the icon it shows, so destroyed before it.
+    ObjectWindow window_;
     HWND main_ = nullptr;
     std::function<bool(const MSG&)> preTranslate_;
     std::function<void()> beforeErrorDisplay_;

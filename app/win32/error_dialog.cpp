@@ -89,7 +89,8 @@ void Arrange(HWND dialog, const std::wstring& text) {
     int textWidth = 0;
     int lineHeight = 0;
     {
-        const HDC dc = GetDC(label);
+        const UniqueWindowDC labelDC(GetDC(label));
+        const HDC dc = labelDC.get();
         SelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
         lines = WrapText(dc, text, screenWidth / 2);
         for (const auto& line : lines)
@@ -97,7 +98,6 @@ void Arrange(HWND dialog, const std::wstring& text) {
         TEXTMETRICW metrics{};
         GetTextMetricsW(dc, &metrics);
         lineHeight = metrics.tmHeight;
-        ReleaseDC(label, dc);
     }
     std::wstring shown;
     for (const auto& line : lines)

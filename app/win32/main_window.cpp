@@ -84,37 +84,38 @@ MainWindow::MainWindow(Application& application, MailboxSource* mailbox, Process
     CreateFonts();
     RegisterObjectClass<MainWindow>(
         ClassName, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1)));
-    CreateWindowExW(0, ClassName, WindowCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                    WindowBounds.left, WindowBounds.top, WindowBounds.right - WindowBounds.left,
-                    WindowBounds.bottom - WindowBounds.top, application.Window(), nullptr,
-                    GetModuleHandleW(nullptr), this);
-    if (!window_)
+    if (!CreateWindowExW(0, ClassName, WindowCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                         WindowBounds.left, WindowBounds.top,
+                         WindowBounds.right - WindowBounds.left,
+                         WindowBounds.bottom - WindowBounds.top, application.Window(), nullptr,
+                         GetModuleHandleW(nullptr), this))
         throw Error("Cannot create the main window");
     try {
         // The controls are hosted on the window, which owns their dialogs.
         if (!mailbox) {
-            mapiControls_ = std::make_unique<MapiControls>(window_, keys);
+            mapiControls_ = std::make_unique<MapiControls>(window_.get(), keys);
             mailbox = mapiControls_.get();
         }
         form_.emplace(MainFormControls{userName_, convertButton_, subjectList_, messageView_,
                                        attachmentList_},
                       *this, *mailbox);
         const auto icon = reinterpret_cast<LPARAM>(application.Icon());
-        SendMessageW(window_, WM_SETICON, ICON_BIG, icon);
-        SendMessageW(window_, WM_SETICON, ICON_SMALL, icon);
+        SendMessageW(window_.get(), WM_SETICON, ICON_BIG, icon);
+        SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, icon);
         CreateControls();
         keys_ = std::make_unique<FormKeys>(
-            window_, std::initializer_list<HWND>{Control(ConvertButtonId), Control(ExitButtonId)},
+            window_.get(),
+            std::initializer_list<HWND>{Control(ConvertButtonId), Control(ExitButtonId)},
             Control(UserNameId));
         taskbar_ = std::make_unique<TaskbarProgress>(application.Window());
     } catch (...) {
+        // Closed while their site's window is still there; the window goes with the members.
         mapiControls_.reset();
-        DestroyWindow(window_);
         throw;
     }
     SetWindowSubclass(Control(SubjectListId), &MainWindow::SubjectListProc, 0,
                       reinterpret_cast<DWORD_PTR>(this));
-    application.SetMainWindow(window_,
+    application.SetMainWindow(window_.get(),
                               [this](const MSG& message) { return keys_->PreTranslate(message); });
     application.SetBeforeErrorDisplay([this] { views_.Release(); });
 }
@@ -125,7 +126,6 @@ MainWindow::~MainWindow() {
     RemoveWindowSubclass(Control(SubjectListId), &MainWindow::SubjectListProc, 0);
     // Closed and unsited while their site's window is still there.
     mapiControls_.reset();
-    DestroyWindow(window_);
 }
 
 void MainWindow::CreateFonts() {
@@ -150,7 +150,7 @@ void MainWindow::CreateControls() {
         const HWND created =
             CreateWindowExW(style.extendedStyle, style.windowClass, control.text,
                             WS_CHILD | WS_VISIBLE | style.style, bounds.left, bounds.top,
-                            bounds.right - bounds.left, bounds.bottom - bounds.top, window_,
+                            bounds.right - bounds.left, bounds.bottom - bounds.top, window_.get(),
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
                             GetModuleHandleW(nullptr), nullptr);
         if (!created)
@@ -170,13 +170,13 @@ void MainWindow::CreateControls() {
     subjectList_.Attach(Control(SubjectListId));
     messageView_.Attach(Control(MessageViewId));
     attachmentList_.Attach(Control(AttachmentListId));
-    scroller_.Attach(window_);
+    scroller_.Attach(window_.get());
     scroller_.SetContentSize(content);
 }
 
 void MainWindow::Show(int showCommand) {
     application_.ShowButton();
-    ShowWindow(window_, showCommand == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    ShowWindow(window_.get(), showCommand == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     // Should the system have shown the window without activating it.
     RunStartupOnce();
     if (IsMinimizing(showCommand) && !application_.Terminated())
@@ -187,7 +187,7 @@ void MainWindow::ShowErrorDialog(const std::string& text) {
     if (application_.Terminated())
         return;
     ReleaseViews();
-    win32::ShowErrorDialog(window_, FromAnsi(text));
+    win32::ShowErrorDialog(window_.get(), FromAnsi(text));
 }
 
 void MainWindow::Close() {
@@ -206,13 +206,13 @@ void MainWindow::Close() {
 void MainWindow::SetInputEnabled(bool enabled) {
     // The task-bar button's window too: its close command would close the main window.
     if (!enabled)
-        inputGate_.emplace(application_.Window(), window_);
+        inputGate_.emplace(application_.Window(), window_.get());
     else if (inputGate_)
         inputGate_->Open();
 }
 
 std::unique_ptr<ExportBatch> MainWindow::BeginBatch(int total) {
-    return std::make_unique<ConvertBatch>(window_, views_, *taskbar_, total);
+    return std::make_unique<ConvertBatch>(window_.get(), views_, *taskbar_, total);
 }
 
 void MainWindow::RunStartupOnce() {
@@ -225,7 +225,7 @@ void MainWindow::RunStartupOnce() {
 void MainWindow::OnActivate(WPARAM wParam) {
     if (LOWORD(wParam) == WA_INACTIVE) {
         const HWND focus = GetFocus();
-        if (focus && IsChild(window_, focus))
+        if (focus && IsChild(window_.get(), focus))
             savedFocus_ = focus;
         return;
     }
@@ -236,9 +236,9 @@ void MainWindow::OnActivate(WPARAM wParam) {
 
 void MainWindow::RestoreFocus() {
     HWND target = savedFocus_;
-    if (!target || !IsChild(window_, target) || !IsWindowEnabled(target) ||
+    if (!target || !IsChild(window_.get(), target) || !IsWindowEnabled(target) ||
         !IsWindowVisible(target))
-        target = GetNextDlgTabItem(window_, nullptr, FALSE);
+        target = GetNextDlgTabItem(window_.get(), nullptr, FALSE);
     if (target)
         SetFocus(target);
 }
@@ -322,10 +322,7 @@ void MainWindow::ReleaseViews() noexcept {
 
 bool MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                LRESULT& result) {
-    if (message == WM_NCCREATE) {
-        window_ = window;
-        return false;
-    }
+    OwnObjectWindow(window_, window, message);
     bool handled = false;
     application_.Guarded([&] { handled = Handle(message, wParam, lParam, result); });
     return handled;

@@ -15,6 +15,7 @@
 #include "app/win32/process_info.h"
 #include "app/win32/taskbar_progress.h"
 #include "app/win32/unique_handle.h"
+#include "app/win32/window_class.h"
 #include "mailbox/com/mapi_controls.h"
 #include "mailbox/mailbox_source.h"
 #include "platform/path.h"
@@ -39,8 +40,8 @@ public:
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
 
-    HWND Handle() const { return window_; }
-    HWND Control(ControlId id) const { return GetDlgItem(window_, id); }
+    HWND Handle() const { return window_.get(); }
+    HWND Control(ControlId id) const { return GetDlgItem(window_.get(), id); }
     const Scaling& Layout() const { return scaling_; }
     const MainForm& Form() const { return *form_; }
 
@@ -96,11 +97,13 @@ private:
     std::unique_ptr<FormKeys> keys_;
     std::unique_ptr<TaskbarProgress> taskbar_;
     std::optional<InputGate> inputGate_;
-    HWND window_ = nullptr;
     HWND savedFocus_ = nullptr;
     bool started_ = false;
     // The key whose press the subject list handles was already down: it repeats.
     bool keyRepeating_ = false;
+    // Last, so destroyed first: the window and its controls go before the members that work on
+    // them.
+    ObjectWindow window_;
 };
 
 } // namespace kelvor::win32

@@ -1,40 +1,14 @@
 #pragma once
 
-// Move-only owners for the handles the shell creates.
+// Owners of the handles the shell creates.
+
+#include "platform/unique_handle.h"
 
 #include <windows.h>
 
 #include <commctrl.h>
 
-#include <utility>
-
 namespace kelvor::win32 {
-
-template <class Handle, auto Release> class UniqueHandle {
-public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(Handle handle) noexcept : handle_(handle) {}
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-        reset(other.release());
-        return *this;
-    }
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    ~UniqueHandle() { reset(); }
-
-    Handle get() const noexcept { return handle_; }
-    explicit operator bool() const noexcept { return handle_ != Handle{}; }
-    Handle release() noexcept { return std::exchange(handle_, Handle{}); }
-    void reset(Handle handle = Handle{}) noexcept {
-        if (handle_ != Handle{})
-            Release(handle_);
-        handle_ = handle;
-    }
-
-private:
-    Handle handle_{};
-};
 
 inline void DeleteGdiObject(HGDIOBJ object) noexcept {
     ::DeleteObject(object);
@@ -51,8 +25,9 @@ inline void DestroyImageListHandle(HIMAGELIST list) noexcept {
 inline void DeleteDeviceContext(HDC dc) noexcept {
     ::DeleteDC(dc);
 }
-inline void CloseKernelHandle(HANDLE handle) noexcept {
-    ::CloseHandle(handle);
+// A device context from GetDC goes back to the window it came from.
+inline void ReleaseWindowDC(HDC dc) noexcept {
+    ::ReleaseDC(::WindowFromDC(dc), dc);
 }
 
 using UniqueFont = UniqueHandle<HFONT, DeleteGdiObject>;
@@ -61,19 +36,12 @@ using UniqueIcon = UniqueHandle<HICON, DestroyIconHandle>;
 using UniqueHook = UniqueHandle<HHOOK, UnhookHook>;
 using UniqueImageList = UniqueHandle<HIMAGELIST, DestroyImageListHandle>;
 using UniqueDC = UniqueHandle<HDC, DeleteDeviceContext>;
-using UniqueKernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;
+using UniqueWindowDC = UniqueHandle<HDC, ReleaseWindowDC>;
 
-// A screen device context for measuring text, released on scope exit.
-class ScreenDC {
+// The screen's device context, for measuring text.
+class ScreenDC : public UniqueWindowDC {
 public:
-    ScreenDC() noexcept : dc_(::GetDC(nullptr)) {}
-    ~ScreenDC() { ::ReleaseDC(nullptr, dc_); }
-    ScreenDC(const ScreenDC&) = delete;
-    ScreenDC& operator=(const ScreenDC&) = delete;
-    HDC get() const noexcept { return dc_; }
-
-private:
-    HDC dc_;
+    ScreenDC() noexcept : UniqueWindowDC(::GetDC(nullptr)) {}
 };
 
 // Selects an object into a device context and puts the previous one back on scope exit.

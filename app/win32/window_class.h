@@ -6,6 +6,7 @@
 
 #include "app/win32/ansi_text.h"
 #include "platform/error.h"
+#include "platform/unique_handle.h"
 
 #include <windows.h>
 
@@ -74,6 +75,24 @@ void RegisterObjectClass(const wchar_t* name, HBRUSH background, UINT style = 0)
     windowClass.lpszClassName = name;
     if (!RegisterClassExW(&windowClass))
         throw Error("Cannot register a window class");
+}
+
+// The window procedure stops finding the object first: the messages of the window's destruction
+// never reach an object that is itself on its way out.
+inline void DestroyObjectWindow(HWND window) noexcept {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    DestroyWindow(window);
+}
+
+using ObjectWindow = UniqueHandle<HWND, DestroyObjectWindow>;
+
+// For an object's HandleMessage: the object owns its window from WM_NCCREATE, before
+// CreateWindowExW returns, and gives it up at WM_NCDESTROY should anything else destroy it.
+inline void OwnObjectWindow(ObjectWindow& owner, HWND window, UINT message) noexcept {
+    if (message == WM_NCCREATE)
+        owner.reset(window);
+    else if (message == WM_NCDESTROY)
+        owner.release();
 }
 
 } // namespace kelvor::win32

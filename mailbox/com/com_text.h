@@ -2,6 +2,8 @@
 
 // Owners of COM's text and VARIANT values, and the step between BSTR and std::u16string.
 
+#include "platform/unique_handle.h"
+
 #include <windows.h>
 
 #include <oleauto.h>
@@ -9,31 +11,16 @@
 #include <cstring>
 #include <string>
 #include <string_view>
-#include <utility>
 
 namespace kelvor {
 
-class UniqueBstr {
-public:
-    UniqueBstr() = default;
-    explicit UniqueBstr(BSTR text) noexcept : text_(text) {}
-    UniqueBstr(const UniqueBstr&) = delete;
-    UniqueBstr& operator=(const UniqueBstr&) = delete;
-    UniqueBstr(UniqueBstr&& other) noexcept : text_(other.release()) {}
-    UniqueBstr& operator=(UniqueBstr&& other) noexcept {
-        reset(other.release());
-        return *this;
-    }
-    ~UniqueBstr() { reset(); }
+inline void FreeBstr(BSTR text) noexcept {
+    SysFreeString(text);
+}
+using UniqueBstr = UniqueHandle<BSTR, FreeBstr>;
 
-    BSTR get() const noexcept { return text_; }
-    BSTR release() noexcept { return std::exchange(text_, nullptr); }
-    void reset(BSTR text = nullptr) noexcept { SysFreeString(std::exchange(text_, text)); }
-
-private:
-    BSTR text_ = nullptr;
-};
-
+// A VARIANT is a value that COM fills in through its address, not a handle: it has an owner of
+// its own.
 class UniqueVariant {
 public:
     UniqueVariant() noexcept { VariantInit(&value_); }

@@ -1,12 +1,12 @@
 #include "mailbox/com/ole_error.h"
 
 #include "mailbox/com/com_text.h"
+#include "platform/local_memory_win32.h"
 #include "platform/text_conversion.h"
 
 #include <wrl/client.h>
 
 #include <cstdio>
-#include <memory>
 #include <utility>
 
 namespace kelvor {
@@ -27,16 +27,12 @@ std::string AnsiOf(BSTR text) {
     return ToAnsi(ToU16(text));
 }
 
-struct LocalFreeDeleter {
-    void operator()(wchar_t* buffer) const noexcept { LocalFree(buffer); }
-};
-
 std::string SystemText(HRESULT code) {
     wchar_t* raw = nullptr;
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&raw), 0, nullptr);
-    const std::unique_ptr<wchar_t, LocalFreeDeleter> buffer(raw);
+    const UniqueLocal<wchar_t> buffer(raw);
     if (length == 0 || !buffer)
         return {};
     std::u16string text(length, u'\0');

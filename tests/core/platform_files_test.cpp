@@ -118,6 +118,19 @@ TEST(OutputFile, LetsOthersReadWhileItWrites) {
     EXPECT_EQ(std::string(buffer, got), "partial");
     file.Close();
 }
+
+TEST(OutputFile, ClosesItsFileWhenItTakesAnother) {
+    TempDir dir;
+    OutputFile first;
+    OutputFile second;
+    ASSERT_TRUE(first.Create(dir / "first.txt"));
+    ASSERT_TRUE(second.Create(dir / "second.txt"));
+    first = std::move(second);
+    EXPECT_FALSE(second.IsOpen());
+    // Shared with nobody: only a file that nothing holds open any more.
+    OpenOther(dir / "first.txt", GENERIC_WRITE, 0);
+    first.Close();
+}
 #endif
 
 TEST(OutputFile, CreatesOrReplaces) {
