@@ -346,9 +346,10 @@ int wmain(int argc, wchar_t** argv) {
         for (const int messages : {500, 2000, 20000}) {
             if (messages > largest)
                 break;
-            // The best of a few rounds: other work on the machine only ever adds time. The order
-            // alternates, so that neither side always meets the other's after-effects first
-            // (the file system is slow to create files for minutes after many were removed).
+            // The best of a few rounds: other work on the machine only ever adds time, and
+            // creating a file takes many times longer at some moments than at others (the file
+            // system passes over recently freed inodes one by one). The order alternates, so that
+            // neither side always runs in the wake of the other's writes.
             double kelvor = 1e9;
             double floor = 1e9;
             std::string files;
