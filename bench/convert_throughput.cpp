@@ -11,6 +11,7 @@
 
 #include "app/win32/layout.h"
 #include "bench/bench_setup.h"
+#include "bench/line_ends.h"
 #include "driver/narrow_text.h"
 #include "driver/remote_window.h"
 #include "driver/user_input.h"
@@ -26,7 +27,6 @@
 #include <set>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 #include <vector>
 
 using namespace kelvor;
@@ -146,22 +146,6 @@ std::string Ansi(const std::u16string& text) {
     return driver::Narrow({reinterpret_cast<const wchar_t*>(text.data()), text.size()}, CP_ACP);
 }
 
-// Every CR LF, lone CR and lone LF made one CR LF.
-std::string WithCrLf(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 32);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            out += "\r\n";
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 // Export n of the message at the position: the request file created first and written last, in
 // one piece; between, the reads an export makes, in its order, and the body and copy files.
 void FloorExport(MapiControls& mailbox, const std::wstring& gateway, int position, int n) {
@@ -176,7 +160,7 @@ void FloorExport(MapiControls& mailbox, const std::wstring& gateway, int positio
     bytes += ";\r\nTO= ACME.MAIN.bench;\r\nFROM-TEXT= ";
     bytes += Ansi(mailbox.MsgOrigDisplayName());
     File(gateway + L"ATT_IN\\" + name + L".MSG", GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS)
-        .Write(WithCrLf(Ansi(mailbox.MsgNoteText())));
+        .Write(bench::WithCrLf(Ansi(mailbox.MsgNoteText())));
     bytes += ";\r\nMSG-FILE= " + number + ".MSG;\r\n";
     if (mailbox.AttachmentCount() > 0) {
         bytes += "ATTACH-FILE=\r\n";
