@@ -4,6 +4,7 @@
 //
 //   bench_export_throughput [work directory, default: a new one under the temp directory]
 
+#include "bench/line_ends.h"
 #include "support/memory_controls.h"
 
 #include <chrono>
@@ -31,20 +32,6 @@ std::string MixedText() {
                 ends[line % 3];
     text.resize(4096, 'x');
     return text;
-}
-
-std::string Normalized(const std::string& text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' || text[i] == '\n') {
-            out += "\r\n";
-            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
 }
 
 fs::path FreshGateway(const fs::path& root) {
@@ -122,7 +109,7 @@ int main(int argc, char** argv) {
     }
     const std::string text = MixedText();
     const std::u16string wide(text.begin(), text.end());
-    const std::string body = Normalized(text);
+    const std::string body = kelvor::bench::WithCrLf(text);
 
     double bestReal = 1e9;
     double bestBaseline = 1e9;
