@@ -7,7 +7,7 @@ namespace kelvor {
 namespace {
 
 // A refresh may take one part in this many of the time.
-constexpr int Share = 10;
+constexpr int Share = 20;
 
 } // namespace
 

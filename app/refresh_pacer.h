@@ -6,7 +6,7 @@ namespace kelvor {
 
 // When views that a run of exports keeps in memory are brought up to date on the screen: not
 // sooner than a given gap after the last time, and never so often that bringing them up to date
-// takes more than a tenth of the time. It is the controls, not the exports, that are slow.
+// takes more than a twentieth of the time. It is the controls, not the exports, that are slow.
 class RefreshPacer {
 public:
     using Clock = std::chrono::steady_clock;

@@ -28,10 +28,12 @@ void ListControl::Clear() {
 }
 
 void ListControl::Add(const std::string& item) {
-    if (items_)
+    if (items_) {
         items_->push_back(FromAnsi(item));
-    else
-        AddItem(control_, FromAnsi(item));
+        return;
+    }
+    AddItem(control_, FromAnsi(item));
+    ++heldCount_;
 }
 
 void ListControl::BeginUpdate() {
@@ -46,6 +48,8 @@ void ListControl::EndUpdate() {
 int ListControl::Count() const {
     if (items_)
         return static_cast<int>(items_->size());
+    if (held_)
+        return heldCount_;
     return static_cast<int>(SendMessageW(control_, LB_GETCOUNT, 0, 0));
 }
 
@@ -65,6 +69,12 @@ void ListControl::SetItemIndex(int index) {
     SendMessageW(control_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
+void ListControl::SetHeld(bool held) {
+    held_ = held;
+    if (held)
+        heldCount_ = static_cast<int>(SendMessageW(control_, LB_GETCOUNT, 0, 0));
+}
+
 void ListControl::Refresh() {
     const auto items = std::exchange(items_, std::nullopt);
     const auto selection = std::exchange(selection_, std::nullopt);
@@ -72,6 +82,7 @@ void ListControl::Refresh() {
         SendMessageW(control_, LB_RESETCONTENT, 0, 0);
         for (const std::wstring& item : *items)
             AddItem(control_, item);
+        heldCount_ = static_cast<int>(items->size());
     }
     if (selection)
         SendMessageW(control_, LB_SETCURSEL, static_cast<WPARAM>(*selection), 0);

@@ -40,12 +40,15 @@ public:
     int ItemIndex() const override;
     void SetItemIndex(int index) override;
 
-    void SetHeld(bool held) { held_ = held; }
+    void SetHeld(bool held);
     bool Pending() const { return items_ || selection_; }
     void Refresh();
 
 private:
     bool held_ = false;
+    // While held, the control's count, which changes only through this object: under Wine each
+    // question to the control is a round trip to the window server, once an export.
+    int heldCount_ = 0;
     // Once a held Clear replaced them: the items the control is to show.
     std::optional<std::vector<std::wstring>> items_;
     std::optional<int> selection_;

@@ -19,9 +19,10 @@ ConvertBatch::~ConvertBatch() {
 }
 
 void ConvertBatch::Progress(int done) {
-    views_.RefreshIfDue();
-    // Paints what is pending and nothing else: no input is taken during a batch.
-    RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // What else is pending is painted with the views, and nothing else is done: no input is
+    // taken during a batch.
+    if (views_.RefreshIfDue())
+        RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     taskbar_.Show(done, total_);
 }
 

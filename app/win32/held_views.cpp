@@ -21,9 +21,15 @@ bool HeldViews::Pending() const {
     return subjects_.Pending() || message_.Pending() || attachments_.Pending();
 }
 
-void HeldViews::RefreshIfDue() {
-    if (Pending() && pacer_.Due(RefreshPacer::Clock::now(), RefreshGap))
+bool HeldViews::RefreshIfDue() {
+    const auto now = RefreshPacer::Clock::now();
+    if (!pacer_.Due(now, RefreshGap))
+        return false;
+    if (Pending())
         Refresh();
+    else
+        pacer_.Refreshed(now, now);
+    return true;
 }
 
 void HeldViews::Release() {

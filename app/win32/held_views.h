@@ -20,8 +20,9 @@ public:
     bool Pending() const;
     // Brings the controls up to date, and paints them, when the last time was a moment ago and
     // doing it now keeps the time it takes to a small share. What a control cannot take is kept
-    // for Release: the exports whose views they are have written their files whole.
-    void RefreshIfDue();
+    // for Release: the exports whose views they are have written their files whole. True when
+    // it was time, whether or not anything was pending.
+    bool RefreshIfDue();
     // Brings the controls up to date and lets them go. When a control cannot take its content,
     // the others still get theirs, and the first such error since the views were held follows.
     void Release();
