@@ -17,6 +17,7 @@
 #include "driver/user_input.h"
 #include "driver/wait.h"
 #include "mailbox/com/mapi_controls.h"
+#include "platform/unique_handle.h"
 
 #include <ole2.h>
 
@@ -49,37 +50,46 @@ void PrepareMailbox(const std::wstring& folder, int messages) {
     bench::UseGeneratedMailbox(folder + L"\\mailbox.json", shape);
 }
 
+HANDLE InvalidHandle() noexcept {
+    return INVALID_HANDLE_VALUE;
+}
+void CloseFile(HANDLE file) noexcept {
+    CloseHandle(file);
+}
+void CloseSearch(HANDLE search) noexcept {
+    FindClose(search);
+}
+using FileOwner = UniqueHandle<HANDLE, CloseFile, InvalidHandle>;
+using SearchOwner = UniqueHandle<HANDLE, CloseSearch, InvalidHandle>;
+
 class File {
 public:
     File(const std::wstring& path, DWORD access, DWORD share, DWORD disposition)
-        : handle_(CreateFileW(path.c_str(), access, share, nullptr, disposition,
-                              FILE_ATTRIBUTE_NORMAL, nullptr)) {
-        if (handle_ == INVALID_HANDLE_VALUE)
+        : file_(CreateFileW(path.c_str(), access, share, nullptr, disposition,
+                            FILE_ATTRIBUTE_NORMAL, nullptr)) {
+        if (!file_)
             throw std::runtime_error("cannot open " + driver::Utf8(path));
     }
-    ~File() { CloseHandle(handle_); }
-    File(const File&) = delete;
-    File& operator=(const File&) = delete;
 
     void Write(const std::string& bytes) const {
         DWORD written = 0;
-        if (!WriteFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+        if (!WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                        nullptr) ||
             written != bytes.size())
             throw std::runtime_error("cannot write");
     }
     std::string ReadAll() const {
-        std::string bytes(static_cast<std::size_t>(GetFileSize(handle_, nullptr)), '\0');
+        std::string bytes(static_cast<std::size_t>(GetFileSize(file_.get(), nullptr)), '\0');
         DWORD read = 0;
         if (!bytes.empty() &&
-            !ReadFile(handle_, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
+            !ReadFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
             throw std::runtime_error("cannot read");
         bytes.resize(read);
         return bytes;
     }
 
 private:
-    HANDLE handle_;
+    FileOwner file_;
 };
 
 std::string FileBytes(const std::wstring& path) {
@@ -212,48 +222,24 @@ double FloorConvert(const std::wstring& folder, int messages) {
     return seconds;
 }
 
-class FileSearch {
-public:
-    explicit FileSearch(const std::wstring& folder)
-        : handle_(FindFirstFileW((folder + L"\\*").c_str(), &data_)) {}
-    ~FileSearch() {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            FindClose(handle_);
-    }
-    FileSearch(const FileSearch&) = delete;
-    FileSearch& operator=(const FileSearch&) = delete;
-
-    // The next entry, or null at the end.
-    const WIN32_FIND_DATAW* Next() {
-        if (handle_ == INVALID_HANDLE_VALUE)
-            return nullptr;
-        if (first_) {
-            first_ = false;
-            return &data_;
-        }
-        return FindNextFileW(handle_, &data_) ? &data_ : nullptr;
-    }
-
-private:
-    WIN32_FIND_DATAW data_{};
-    HANDLE handle_;
-    bool first_ = true;
-};
-
 // The paths of every file under the folder, relative to it, added to `names`.
 void AddFileNames(const std::wstring& root, const std::wstring& relative,
                   std::set<std::wstring>& names) {
-    FileSearch search(relative.empty() ? root : root + L"\\" + relative);
-    while (const WIN32_FIND_DATAW* entry = search.Next()) {
-        const std::wstring name = entry->cFileName;
+    const std::wstring folder = relative.empty() ? root : root + L"\\" + relative;
+    WIN32_FIND_DATAW entry{};
+    const SearchOwner search(FindFirstFileW((folder + L"\\*").c_str(), &entry));
+    if (!search)
+        return;
+    do {
+        const std::wstring name = entry.cFileName;
         if (name == L"." || name == L"..")
             continue;
         const std::wstring path = relative.empty() ? name : relative + L"\\" + name;
-        if (entry->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             AddFileNames(root, path, names);
         else
             names.insert(path);
-    }
+    } while (FindNextFileW(search.get(), &entry));
 }
 
 // "identical", or how many files differ or are in one tree alone, and the first few of them.
