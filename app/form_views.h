@@ -43,13 +43,23 @@ public:
     virtual void SetFocus() = 0;
 };
 
+// Work the user waits for, the start-up's and Convert's, until the object goes. The window goes
+// on answering the system meanwhile, but the user's keys and clicks start nothing of it: they wait
+// until the work has ended.
+class BusyWork {
+public:
+    virtual ~BusyWork() = default;
+    // Between two steps of the work; the window answers what arrived when it is time to.
+    virtual void Step() = 0;
+};
+
 // A run of exports that the user waits for, Convert's: shown as busy, with its progress, until
 // the object goes.
 class ExportBatch {
 public:
     virtual ~ExportBatch() = default;
-    // Between two exports. It must not handle user input.
-    virtual void Progress(int done) = 0;
+    // Between two exports. False when the user asked to stop the batch here.
+    [[nodiscard]] virtual bool Progress(int done) = 0;
     // After the last export, or the one the batch stopped at: the views show where it stopped.
     // Throws what the views could not show meanwhile, once every export is done.
     virtual void Finish() = 0;
@@ -68,8 +78,10 @@ public:
     virtual Path ExecutablePath() const = 0;
     // The process's whole command line, program name included, as 8-bit text.
     virtual std::string CommandLine() const = 0;
-    // Whether the window takes the user's input. The start-up turns it off while it signs on,
-    // whatever dialog the mailbox shows meanwhile.
+    // The start-up's work begins.
+    virtual std::unique_ptr<BusyWork> BeginWork() = 0;
+    // Whether the user's keys and clicks are kept for after the work or dropped. The start-up
+    // drops them while it signs on, whatever dialog the mailbox shows meanwhile.
     virtual void SetInputEnabled(bool enabled) = 0;
     // A batch of `total` exports begins.
     virtual std::unique_ptr<ExportBatch> BeginBatch(int total) = 0;

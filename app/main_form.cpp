@@ -69,9 +69,8 @@ void MainForm::ConvertAll() {
     const std::unique_ptr<ExportBatch> batch = host_.BeginBatch(total);
     for (int i = 0; i < total; ++i) {
         controls_.subjectList.SetItemIndex(i);
-        if (ExportSelected() != ExportOutcome::Exported)
+        if (ExportSelected() != ExportOutcome::Exported || !batch->Progress(i + 1))
             break;
-        batch->Progress(i + 1);
     }
     batch->Finish();
 }

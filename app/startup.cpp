@@ -26,6 +26,7 @@ private:
 
 void MainForm::RunStartup() {
     values_.ExportCounter = 0;
+    const std::unique_ptr<BusyWork> work = host_.BeginWork();
 
     if (!SignOn()) {
         // Whatever went wrong, the user can do nothing here but try again later.
@@ -48,6 +49,7 @@ void MainForm::RunStartup() {
     {
         const ListUpdate update(controls_.subjectList);
         for (std::int32_t i = 0; i < count; ++i) {
+            work->Step();
             mailbox_.SetMsgIndex(i);
             controls_.subjectList.Add(ToAnsi(mailbox_.MsgSubject()));
         }

@@ -118,7 +118,7 @@ RunningKelvor::RunningKelvor(const std::wstring& kelvorExe, const std::wstring& 
     if (!window_)
         throw std::runtime_error("the KELVOR window did not appear");
     // Answered once the start-up has handed the window to its message loop.
-    process_.WaitResponsive(window_, Hour);
+    driver::WaitIdle(window_, Hour);
     if (SendMessageW(Control(win32::SubjectListId), LB_GETCOUNT, 0, 0) != messages)
         throw std::runtime_error("the subjects were not listed");
 }

@@ -34,7 +34,7 @@ int RunDemo(int argc, wchar_t** argv) {
     const HWND window = kelvor.FindWindowByCaption(L"KELVOR", nullptr, 60s);
     if (!window)
         return Fail("the KELVOR window did not appear");
-    kelvor.WaitResponsive(window, 60s);
+    WaitIdle(window, 60s);
     const auto subjects = RemoteListItems(GetDlgItem(window, SubjectListId));
     if (subjects.empty())
         return Fail("no subjects were listed");

@@ -1,5 +1,6 @@
 #include "driver/child_process.h"
 
+#include "app/win32/busy_property.h"
 #include "driver/wait.h"
 
 #include <stdexcept>
@@ -69,10 +70,11 @@ HWND ChildProcess::FindAnyWindow(const std::wstring& caption) const {
     return FindOwnWindow(caption, nullptr, false);
 }
 
-void ChildProcess::WaitResponsive(HWND window, std::chrono::milliseconds timeout) const {
+bool WaitIdle(HWND window, std::chrono::milliseconds timeout) {
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, static_cast<UINT>(timeout.count()),
-                        &result);
+    return SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL,
+                               static_cast<UINT>(timeout.count()), &result) &&
+           WaitFor([&] { return !GetPropW(window, win32::BusyProperty); }, timeout);
 }
 
 HWND ChildProcess::FindOwnWindow(const std::wstring& caption, const wchar_t* windowClass,

@@ -14,6 +14,10 @@ using namespace std::chrono_literals;
 // `program` in double quotes, then the arguments: a command line as a shell would make it.
 std::wstring CommandLineOf(const std::wstring& program, const std::wstring& arguments);
 
+// Waits until a window of kelvor.exe answers and no work the user waits for runs in it (the
+// start-up, a Convert): it answers during that work too. False when the time ran out.
+bool WaitIdle(HWND window, std::chrono::milliseconds timeout = 20s);
+
 // Ended by force should its owner leave it running.
 class ChildProcess {
 public:
@@ -37,10 +41,6 @@ public:
                              std::chrono::milliseconds timeout = 20s) const;
     // The same, shown or hidden, looked for once.
     HWND FindAnyWindow(const std::wstring& caption) const;
-
-    // Returns once the program's thread takes messages again: once a start-up or a handler
-    // that runs without a message loop of its own has finished.
-    void WaitResponsive(HWND window, std::chrono::milliseconds timeout = 20s) const;
 
 private:
     HWND FindOwnWindow(const std::wstring& caption, const wchar_t* windowClass,

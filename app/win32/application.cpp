@@ -3,6 +3,7 @@
 #include "app/general_error.h"
 #include "app/win32/ansi_text.h"
 #include "app/win32/artwork.h"
+#include "app/win32/busy_work.h"
 #include "app/win32/modal_scope.h"
 #include "app/win32/window_class.h"
 
@@ -61,15 +62,28 @@ void Application::Terminate() {
 }
 
 void Application::EndSession() {
+    if (work_)
+        work_->RequestEndSession();
     sessionEnding_ = true;
     Terminate();
 }
 
 int Application::Run() {
     MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0)
+    for (;;) {
+        if (terminated_)
+            heldInput_.clear();
+        if (!heldInput_.empty()) {
+            message = heldInput_.front();
+            heldInput_.pop_front();
+            // A key goes where the focus is when it is taken, as from the system's queue.
+            if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST)
+                message.hwnd = GetFocus() ? GetFocus() : GetActiveWindow();
+        } else if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
+            return 0;
+        }
         ProcessMessage(message);
-    return 0;
+    }
 }
 
 void Application::ProcessMessage(MSG& message) {
@@ -125,8 +139,16 @@ bool Application::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM
 }
 
 bool Application::Handle(UINT message, WPARAM wParam, LRESULT& result) {
+    const bool dropping = work_ && work_->DroppingInput();
     switch (message) {
+    case WM_ENABLE:
+        // A mailbox dialog enables its owner's owner as it ends.
+        if (dropping && wParam)
+            EnableWindow(window_.get(), FALSE);
+        return false;
     case WM_SYSCOMMAND:
+        if (dropping)
+            return true;
         switch (wParam & 0xFFF0) {
         case SC_MINIMIZE:
             Minimize();
@@ -147,6 +169,7 @@ bool Application::Handle(UINT message, WPARAM wParam, LRESULT& result) {
             ActivateMainWindow();
         return true;
     case WM_QUERYENDSESSION:
+        // The main window, which gets it too, stops the work.
         result = TRUE;
         return true;
     case WM_ENDSESSION:

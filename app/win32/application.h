@@ -8,6 +8,7 @@
 
 #include <windows.h>
 
+#include <deque>
 #include <exception>
 #include <functional>
 #include <string>
@@ -15,6 +16,11 @@
 #include <utility>
 
 namespace kelvor::win32 {
+
+class Work;
+
+// Why work the user waits for ended before its last step. Later reasons weigh more.
+enum class WorkStop { None, Stop, Close, EndSession };
 
 // The task-bar button's text and the general error display's caption.
 inline constexpr wchar_t ApplicationTitle[] = L"Kelvor";
@@ -26,6 +32,7 @@ public:
     Application& operator=(const Application&) = delete;
 
     HWND Window() const { return window_.get(); }
+    HWND MainWindow() const { return main_; }
     HICON Icon() const { return icon_.get(); }
 
     // The main window: the task-bar button's commands reach it, and it sees every queued
@@ -41,9 +48,19 @@ public:
     // Asks for the quit. From now on the program's dialogs close at once.
     void Terminate();
     bool Terminated() const { return terminated_; }
-    // Windows is ending the session: quit without closing the main window.
+    // Windows is ending the session: quit without closing the main window; work that runs stops.
     void EndSession();
     bool SessionEnding() const { return sessionEnding_; }
+
+    // The work the user waits for, while it runs (null otherwise).
+    void SetWork(Work* work) { work_ = work; }
+    Work* CurrentWork() const { return work_; }
+    // How the last work ended, for whoever started it.
+    void SetWorkEnd(WorkStop stop) { workEnd_ = stop; }
+    WorkStop TakeWorkEnd() { return std::exchange(workEnd_, WorkStop::None); }
+    // A key or click that arrived during the work, taken once it has ended, before anything
+    // newer; dropped once a quit is pending.
+    void HoldInput(const MSG& message) { heldInput_.push_back(message); }
 
     // The message loop; returns the exit code once the quit request is taken.
     int Run();
@@ -76,6 +93,9 @@ private:
     std::function<void()> beforeErrorDisplay_;
     bool handlerRunning_ = false;
     std::exception_ptr deferredError_;
+    Work* work_ = nullptr;
+    WorkStop workEnd_ = WorkStop::None;
+    std::deque<MSG> heldInput_;
     bool mainHidden_ = false;
     bool terminated_ = false;
     bool sessionEnding_ = false;

@@ -2,8 +2,9 @@
 
 namespace kelvor::win32 {
 
-ConvertBatch::ConvertBatch(HWND window, HeldViews& views, TaskbarProgress& taskbar, int total)
-    : window_(window), views_(views), taskbar_(taskbar), total_(total) {
+ConvertBatch::ConvertBatch(Application& application, HWND window, HeldViews& views,
+                           TaskbarProgress& taskbar, int total)
+    : window_(window), views_(views), taskbar_(taskbar), total_(total), work_(application, true) {
     views_.Hold();
 }
 
@@ -18,12 +19,13 @@ ConvertBatch::~ConvertBatch() {
     taskbar_.Clear();
 }
 
-void ConvertBatch::Progress(int done) {
-    // What else is pending is painted with the views, and nothing else is done: no input is
-    // taken during a batch.
+bool ConvertBatch::Progress(int done) {
+    // What else is pending is painted with the views.
     if (views_.RefreshIfDue())
         RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     taskbar_.Show(done, total_);
+    work_.Step();
+    return work_.Stopping() == WorkStop::None;
 }
 
 void ConvertBatch::Finish() {

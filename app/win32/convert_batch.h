@@ -1,11 +1,11 @@
 #pragma once
 
-// Convert as the user sees it: the busy cursor, the views held and brought up to date a few
-// times a second, the window repainted between exports without taking any input, and the
-// progress on the task-bar button; all of it ends with the batch.
+// Convert as the user sees it: the work that the user waits for, the views held and brought up to date a few
+// times a second, the window answering between exports, Esc and closing stopping the batch
+// there, and the progress on the task-bar button; all of it ends with the batch.
 
 #include "app/form_views.h"
-#include "app/win32/busy_cursor.h"
+#include "app/win32/busy_work.h"
 #include "app/win32/held_views.h"
 #include "app/win32/taskbar_progress.h"
 
@@ -15,13 +15,14 @@ namespace kelvor::win32 {
 
 class ConvertBatch final : public ExportBatch {
 public:
-    ConvertBatch(HWND window, HeldViews& views, TaskbarProgress& taskbar, int total);
+    ConvertBatch(Application& application, HWND window, HeldViews& views, TaskbarProgress& taskbar,
+                 int total);
     // A batch an error ended: the views show what they can, and the error is the one to show.
     ~ConvertBatch() override;
     ConvertBatch(const ConvertBatch&) = delete;
     ConvertBatch& operator=(const ConvertBatch&) = delete;
 
-    void Progress(int done) override;
+    bool Progress(int done) override;
     void Finish() override;
 
 private:
@@ -30,7 +31,7 @@ private:
     TaskbarProgress& taskbar_;
     int total_;
     bool finished_ = false;
-    BusyCursor busy_;
+    Work work_;
 };
 
 } // namespace kelvor::win32

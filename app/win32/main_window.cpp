@@ -3,6 +3,7 @@
 #include "app/win32/ansi_text.h"
 #include "app/win32/artwork.h"
 #include "app/win32/busy_cursor.h"
+#include "app/win32/busy_work.h"
 #include "app/win32/convert_batch.h"
 #include "app/win32/error_dialog.h"
 #include "app/win32/window_class.h"
@@ -203,16 +204,17 @@ void MainWindow::Close() {
     application_.Terminate();
 }
 
+std::unique_ptr<BusyWork> MainWindow::BeginWork() {
+    return std::make_unique<Work>(application_, false);
+}
+
 void MainWindow::SetInputEnabled(bool enabled) {
-    // The task-bar button's window too: its close command would close the main window.
-    if (!enabled)
-        inputGate_.emplace(application_.Window(), window_.get());
-    else if (inputGate_)
-        inputGate_->Open();
+    if (Work* work = application_.CurrentWork())
+        work->DropInput(!enabled);
 }
 
 std::unique_ptr<ExportBatch> MainWindow::BeginBatch(int total) {
-    return std::make_unique<ConvertBatch>(window_.get(), views_, *taskbar_, total);
+    return std::make_unique<ConvertBatch>(application_, window_.get(), views_, *taskbar_, total);
 }
 
 void MainWindow::RunStartupOnce() {
@@ -220,6 +222,36 @@ void MainWindow::RunStartupOnce() {
         return;
     started_ = true;
     application_.Guarded([this] { form_->RunStartup(); });
+    AfterWork();
+}
+
+void MainWindow::AfterWork() {
+    switch (application_.TakeWorkEnd()) {
+    case WorkStop::Close:
+        if (!application_.Terminated())
+            Close();
+        break;
+    case WorkStop::EndSession:
+        stoppedForSessionEnd_ = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::OnSessionEnd(bool ending) {
+    const Work* work = application_.CurrentWork();
+    // A batch stopped for the session's end signs off, between two exports.
+    if (ending && ((work && work->Stoppable()) || stoppedForSessionEnd_)) {
+        try {
+            form_->OnClose();
+        } catch (...) {
+            // The session ends regardless; nobody is left to tell.
+        }
+    }
+    stoppedForSessionEnd_ = false;
+    if (ending)
+        application_.EndSession();
 }
 
 void MainWindow::OnActivate(WPARAM wParam) {
@@ -250,15 +282,22 @@ void MainWindow::OnCommand(int id, int notification) {
             form_->OnUserNameChange();
         break;
     case ConvertButtonId:
-        if (notification == BN_CLICKED)
+        // Never a second batch, nor one within the start-up.
+        if (notification == BN_CLICKED && !application_.CurrentWork()) {
             form_->ConvertAll();
+            AfterWork();
+        }
         break;
     case ExitButtonId:
-        if (notification == BN_CLICKED)
+        if (notification != BN_CLICKED)
+            break;
+        if (Work* work = application_.CurrentWork())
+            work->RequestClose();
+        else
             form_->OnExitClick();
         break;
     case SubjectListId:
-        if (notification == LBN_SELCHANGE)
+        if (notification == LBN_SELCHANGE && !application_.CurrentWork())
             OnSubjectSelected();
         break;
     default:
@@ -293,7 +332,9 @@ LRESULT CALLBACK MainWindow::SubjectListProc(HWND list, UINT message, WPARAM wPa
         return result;
     }
     case WM_KEYUP:
+    case WM_SYSKEYUP:
     case WM_KILLFOCUS:
+    case WM_LBUTTONDOWN:
         window.application_.Guarded([&window] { window.views_.Release(); });
         break;
     default:
@@ -329,6 +370,7 @@ bool MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM 
 }
 
 bool MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    Work* const work = application_.CurrentWork();
     switch (message) {
     case WM_COMMAND:
         if (lParam == 0)
@@ -355,20 +397,37 @@ bool MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
         RestoreFocus();
         return true;
     case WM_CLOSE:
-        Close();
+        if (Work* work = application_.CurrentWork())
+            work->RequestClose();
+        else
+            Close();
         return true;
     case WM_SYSCOMMAND:
+        if (work && work->DroppingInput())
+            return true;
         // The window goes with its task-bar button.
         if ((wParam & 0xFFF0) != SC_MINIMIZE)
             return false;
         application_.Minimize();
         return true;
+    case WM_ENABLE:
+        // A mailbox dialog enables its owner as it ends.
+        if (work && work->DroppingInput() && wParam)
+            EnableWindow(window_.get(), FALSE);
+        return false;
+    case WM_SETCURSOR:
+        if (!work)
+            return false;
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        result = TRUE;
+        return true;
     case WM_QUERYENDSESSION:
+        if (work && work->Stoppable())
+            work->RequestEndSession();
         result = TRUE;
         return true;
     case WM_ENDSESSION:
-        if (wParam)
-            application_.EndSession();
+        OnSessionEnd(wParam != 0);
         return true;
     case WM_SIZE:
         scroller_.Update();

@@ -9,7 +9,6 @@
 #include "app/win32/controls.h"
 #include "app/win32/glyph_button.h"
 #include "app/win32/held_views.h"
-#include "app/win32/input_gate.h"
 #include "app/win32/keyboard.h"
 #include "app/win32/layout.h"
 #include "app/win32/process_info.h"
@@ -52,6 +51,7 @@ public:
     // FormHost
     void ShowErrorDialog(const std::string& text) override;
     void Close() override;
+    std::unique_ptr<BusyWork> BeginWork() override;
     void SetInputEnabled(bool enabled) override;
     Path ExecutablePath() const override { return process_.executablePath; }
     std::string CommandLine() const override { return process_.commandLine; }
@@ -65,6 +65,9 @@ private:
     void CreateFonts();
     void CreateControls();
     void RunStartupOnce();
+    // What the user asked for while the work ran, now that it has ended.
+    void AfterWork();
+    void OnSessionEnd(bool ending);
     void OnActivate(WPARAM wParam);
     void RestoreFocus();
     bool Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -96,9 +99,10 @@ private:
     ContentScroller scroller_;
     std::unique_ptr<FormKeys> keys_;
     std::unique_ptr<TaskbarProgress> taskbar_;
-    std::optional<InputGate> inputGate_;
     HWND savedFocus_ = nullptr;
     bool started_ = false;
+    // A batch stopped because Windows asked whether the session may end.
+    bool stoppedForSessionEnd_ = false;
     // The key whose press the subject list handles was already down: it repeats.
     bool keyRepeating_ = false;
     // Last, so destroyed first: the window and its controls go before the members that work on

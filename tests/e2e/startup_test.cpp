@@ -154,7 +154,7 @@ TEST(Startup, WithUserNameConvertHasTheFocusAndOneEnterRunsIt) {
     ASSERT_TRUE(BringToFront(window.Handle()));
     PressKey(VK_RETURN);
     EXPECT_TRUE(WaitFor([&] { return run.Folder().Listing("API_IN") == "1.API 2.API 3.API"; }));
-    run.Process().WaitResponsive(window.Handle());
+    driver::WaitIdle(window.Handle());
     EXPECT_NE(FileBytes(run.Folder().ApiIn("3.API")).find("TO= kelvor.mail.Zoe Example;"),
               std::string::npos);
     EXPECT_EQ(window.SelectedSubject(), 2);
@@ -278,7 +278,7 @@ TEST(ShowState, AMinimizedStartWaitsOnTheTaskBarButton) {
     ASSERT_TRUE(button);
     // The start-up runs all the same.
     EXPECT_TRUE(WaitFor([&] { return run.Logged("get MsgNoteText"); }));
-    run.Process().WaitResponsive(button);
+    driver::WaitIdle(button);
     EXPECT_TRUE(IsIconic(button));
     const HWND window = run.Process().FindAnyWindow(L"KELVOR");
     ASSERT_TRUE(window);

@@ -155,14 +155,9 @@ class KelvorWindow {
 public:
     explicit KelvorWindow(HWND window) : window_(window) {}
 
-    // Waits until the program answers from its message loop, its start-up done, and brings
+    // Waits until the program is idle, its start-up or Convert done, and brings
     // the window to the front.
-    bool Ready() const {
-        DWORD_PTR result = 0;
-        return window_ &&
-               SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result) &&
-               BringToFront(window_);
-    }
+    bool Ready() const { return window_ && WaitIdle(window_) && BringToFront(window_); }
 
     HWND Handle() const { return window_; }
     HWND Control(win32::ControlId id) const { return GetDlgItem(window_, id); }

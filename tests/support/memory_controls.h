@@ -99,6 +99,10 @@ public:
     int closeCount = 0;
     // Each batch's progress: (done, total).
     std::vector<std::pair<int, int>> progress;
+    // The user stops a batch once it has made this many exports (0: never).
+    int stopBatchAfter = 0;
+    // Steps of the start-up's work.
+    int workSteps = 0;
     Path executablePath = std::filesystem::path("/opt/kelvor/kelvor");
     std::string commandLine = "kelvor";
     std::function<void()> onClose;
@@ -119,6 +123,7 @@ public:
         if (onClose)
             onClose();
     }
+    std::unique_ptr<BusyWork> BeginWork() override { return std::make_unique<Work>(*this); }
     void SetInputEnabled(bool enabled) override { Note(enabled ? "INPUT on" : "INPUT off"); }
     Path ExecutablePath() const override { return executablePath; }
     std::string CommandLine() const override { return commandLine; }
@@ -128,13 +133,23 @@ public:
     }
 
 private:
+    class Work : public BusyWork {
+    public:
+        explicit Work(MemoryHost& host) : host_(host) {}
+        void Step() override { ++host_.workSteps; }
+
+    private:
+        MemoryHost& host_;
+    };
+
     class Batch : public ExportBatch {
     public:
         Batch(MemoryHost& host, int total) : host_(host), total_(total) {}
         ~Batch() override { host_.NoteBatch("END"); }
-        void Progress(int done) override {
+        bool Progress(int done) override {
             host_.progress.emplace_back(done, total_);
             host_.NoteBatch("PROGRESS " + std::to_string(done));
+            return done != host_.stopBatchAfter;
         }
         void Finish() override { host_.NoteBatch("FINISH"); }
 

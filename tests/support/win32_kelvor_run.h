@@ -97,7 +97,7 @@ public:
     HWND MainWindow() {
         const HWND window = process_->FindWindowByCaption(L"KELVOR");
         if (window)
-            process_->WaitResponsive(window);
+            driver::WaitIdle(window);
         return window;
     }
 

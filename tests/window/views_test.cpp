@@ -151,7 +151,7 @@ TEST(BatchProgress, PaintsWhatIsPendingAndTakesNoInput) {
     InvalidateRect(harness.Control(MessageViewId), nullptr, TRUE);
     PostMessageW(edit, WM_CHAR, L'q', 1);
 
-    window.BeginBatch(3)->Progress(1);
+    EXPECT_TRUE(window.BeginBatch(3)->Progress(1));
 
     EXPECT_FALSE(GetUpdateRect(window.Handle(), nullptr, FALSE));
     EXPECT_FALSE(GetUpdateRect(harness.Control(MessageViewId), nullptr, FALSE));

@@ -1,0 +1,10 @@
+#pragma once
+
+// What other programs can see of the work the user waits for (the start-up, a Convert): the main
+// window answers them throughout, and carries this property while the work runs.
+
+namespace kelvor::win32 {
+
+inline constexpr wchar_t BusyProperty[] = L"Kelvor.Busy";
+
+} // namespace kelvor::win32
