@@ -26,8 +26,8 @@ public:
     Mailbox Read(const json& root) {
         Expect(root.is_object(), "", "must be an object");
         CheckKeys(root, "",
-                  {"sessionId", "logonDialog", "fetchPumpMs", "fetchBusyMs", "persistence",
-                   "messages", "faults"});
+                  {"sessionId", "logonDialog", "fetchPumpMs", "fetchBusyMs", "fetchBusyUntil",
+                   "persistence", "messages", "faults"});
         Mailbox mailbox;
         if (const auto id = root.find("sessionId"); id != root.end()) {
             const auto value = Integer(*id, "sessionId");
@@ -41,6 +41,8 @@ public:
         }
         mailbox.fetchPumpMs = Milliseconds(root, "fetchPumpMs");
         mailbox.fetchBusyMs = Milliseconds(root, "fetchBusyMs");
+        if (root.contains("fetchBusyUntil"))
+            mailbox.fetchBusyUntil = ResolvePath(Text(root, "fetchBusyUntil", ""), folder_);
         if (const auto persistence = root.find("persistence"); persistence != root.end()) {
             const std::pair<const char*, Persistence> offers[] = {
                 {"IPersistStreamInit", Persistence::StreamInit},

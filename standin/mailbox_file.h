@@ -6,6 +6,7 @@
 //   "sessionId": 7,                                   optional, 1 by default, positive
 //   "logonDialog": true,                              optional, false by default
 //   "fetchPumpMs": 2000, "fetchBusyMs": 1000,         optional, 0 by default
+//   "fetchBusyUntil": "go",                           optional, a file that ends the busy part
 //   "persistence": "IPersistStorage",                 optional, "IPersistStreamInit" by default
 //   "messages": [ { "subject": "...", "sender": "...", "text": "...",   each optional
 //                   "attachments": [ { "name": "report.pdf", "path": "files/report.pdf" },
@@ -63,6 +64,8 @@ struct Mailbox {
     // downloads does, then busy without looking at them.
     std::int32_t fetchPumpMs = 0;
     std::int32_t fetchBusyMs = 0;
+    // When set, the busy part of a fetch ends as soon as this file exists.
+    std::wstring fetchBusyUntil;
     Persistence persistence = Persistence::StreamInit;
     std::vector<Message> messages;
     std::vector<FaultSpec> faults;

@@ -42,6 +42,16 @@ void PumpMessages(std::int32_t milliseconds) {
     }
 }
 
+// Busy without looking at the thread's messages, for a while or until a file appears.
+void BeBusy(std::int32_t milliseconds, const std::wstring& until) {
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
+    for (ULONGLONG now = GetTickCount64(); now < end; now = GetTickCount64()) {
+        if (!until.empty() && GetFileAttributesW(until.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return;
+        Sleep(until.empty() ? static_cast<DWORD>(end - now) : 10);
+    }
+}
+
 } // namespace
 
 MessagesControl::MessagesControl() {
@@ -120,7 +130,7 @@ HRESULT MessagesControl::Fetch() {
             PumpMessages(mailbox->fetchPumpMs);
         if (mailbox->fetchBusyMs > 0) {
             stage.Log("Fetch busy");
-            Sleep(static_cast<DWORD>(mailbox->fetchBusyMs));
+            BeBusy(mailbox->fetchBusyMs, mailbox->fetchBusyUntil);
         }
         auto files = std::make_unique<AttachmentFiles>(*mailbox);
         mailbox_ = std::move(mailbox);

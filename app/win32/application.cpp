@@ -68,20 +68,24 @@ void Application::EndSession() {
     Terminate();
 }
 
+bool Application::TakeHeldInput(MSG& message) {
+    if (terminated_)
+        heldInput_.clear();
+    if (heldInput_.empty())
+        return false;
+    message = heldInput_.front();
+    heldInput_.pop_front();
+    // A key goes where the focus is when it is taken, as from the system's queue.
+    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST)
+        message.hwnd = GetFocus() ? GetFocus() : GetActiveWindow();
+    return true;
+}
+
 int Application::Run() {
     MSG message;
     for (;;) {
-        if (terminated_)
-            heldInput_.clear();
-        if (!heldInput_.empty()) {
-            message = heldInput_.front();
-            heldInput_.pop_front();
-            // A key goes where the focus is when it is taken, as from the system's queue.
-            if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST)
-                message.hwnd = GetFocus() ? GetFocus() : GetActiveWindow();
-        } else if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
+        if (!TakeHeldInput(message) && GetMessageW(&message, nullptr, 0, 0) <= 0)
             return 0;
-        }
         ProcessMessage(message);
     }
 }

@@ -62,6 +62,8 @@ public:
     // newer; dropped once a quit is pending.
     void HoldInput(const MSG& message) { heldInput_.push_back(message); }
 
+    // The next key or click kept during work, for a message loop; false when none is left.
+    bool TakeHeldInput(MSG& message);
     // The message loop; returns the exit code once the quit request is taken.
     int Run();
     // One queued message: the main window's look first, then translation and dispatch.

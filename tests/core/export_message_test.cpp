@@ -438,6 +438,8 @@ struct ConvertCase {
     bool apiIn;
     std::map<std::string, int> faults;
     std::function<Log(const std::function<Log(int)>&)> journal;
+    // The user stops the batch once it has made this many exports (0: never).
+    int stopAfter = 0;
 };
 
 class Convert : public ExportTest, public testing::WithParamInterface<ConvertCase> {};
@@ -472,6 +474,7 @@ TEST_P(Convert, ExportsInListOrderAndStopsWhereAnExportDoesNot) {
         Start();
     f.mailbox.faults = c.faults;
     f.host.batchJournal = &f.mailbox.log;
+    f.host.stopBatchAfter = c.stopAfter;
     try {
         f.form.ConvertAll();
     } catch (const Error& error) {
@@ -522,6 +525,19 @@ INSTANTIATE_TEST_SUITE_P(
                                           "get MsgOrigDisplayName", "FAIL get MsgNoteText", "END",
                                           "ERROR Injected failure of get MsgNoteText"}});
                                 }},
+                    // A stop between two exports: the batch makes no further one.
+                    ConvertCase{"StoppedByTheUser",
+                                3,
+                                true,
+                                {},
+                                [](const auto& calls) {
+                                    return Joined({{"BATCH 3"},
+                                                   calls(0),
+                                                   {"PROGRESS 1"},
+                                                   calls(1),
+                                                   {"PROGRESS 2", "FINISH", "END"}});
+                                },
+                                2},
                     // An empty list exports nothing.
                     ConvertCase{"AnEmptyList",
                                 0,

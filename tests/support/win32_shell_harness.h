@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -61,7 +62,8 @@ public:
         const auto end = std::chrono::steady_clock::now() + settle;
         do {
             MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            while ((application && application->TakeHeldInput(message)) ||
+                   PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
                 if (message.message == WM_QUIT) {
                     quit_ = true;
                     continue;
@@ -74,6 +76,18 @@ public:
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         } while (std::chrono::steady_clock::now() < end);
         return quit_;
+    }
+
+    // Pumps until `condition` holds; false when it did not within the time.
+    bool PumpUntil(const std::function<bool()>& condition,
+                   std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+        const auto end = std::chrono::steady_clock::now() + timeout;
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            Pump(std::chrono::milliseconds(10));
+        }
+        return true;
     }
 
     // Posts a message to a window and pumps it through.

@@ -46,7 +46,7 @@ TEST(ApplicationWindow, MinimizingTakesTheMainWindowAlongAndRestoringBringsItBac
     harness.Post(harness.application->Window(), WM_SYSCOMMAND, SC_RESTORE);
     EXPECT_FALSE(IsIconic(harness.application->Window()));
     EXPECT_TRUE(IsWindowVisible(window.Handle()));
-    EXPECT_EQ(GetActiveWindow(), window.Handle());
+    EXPECT_TRUE(harness.PumpUntil([&] { return GetActiveWindow() == window.Handle(); }));
     EXPECT_FALSE(harness.Pump());
 }
 

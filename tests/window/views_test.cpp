@@ -151,13 +151,13 @@ TEST(BatchProgress, PaintsWhatIsPendingAndTakesNoInput) {
     InvalidateRect(harness.Control(MessageViewId), nullptr, TRUE);
     PostMessageW(edit, WM_CHAR, L'q', 1);
 
-    EXPECT_TRUE(window.BeginBatch(3)->Progress(1));
-
-    EXPECT_FALSE(GetUpdateRect(window.Handle(), nullptr, FALSE));
-    EXPECT_FALSE(GetUpdateRect(harness.Control(MessageViewId), nullptr, FALSE));
-    MSG message;
-    EXPECT_TRUE(PeekMessageW(&message, edit, WM_CHAR, WM_CHAR, PM_NOREMOVE));
-    EXPECT_EQ(GetWindowTextLengthW(edit), 0);
+    {
+        const auto batch = window.BeginBatch(3);
+        EXPECT_TRUE(batch->Progress(1));
+        EXPECT_FALSE(GetUpdateRect(window.Handle(), nullptr, FALSE));
+        EXPECT_FALSE(GetUpdateRect(harness.Control(MessageViewId), nullptr, FALSE));
+        EXPECT_EQ(GetWindowTextLengthW(edit), 0);
+    }
     harness.Pump();
     EXPECT_EQ(GetWindowTextLengthW(edit), 1);
 }
@@ -254,14 +254,21 @@ TEST(SubjectSelection, ShowsItsMessageAtOnceUnlessAKeyRepeats) {
     const Step steps[] = {
         {WM_KEYDOWN, VK_DOWN, 1, L"Text one\r\nline two", "1.API"},
         {WM_KEYDOWN, VK_DOWN, 1, L"Text two", "1.API 2.API"},
-        // The first refresh of a repeat is due at once, the next one a moment later.
+        // The first refresh of a repeat is due at once, the next one a moment later, and the
+        // views catch up whenever the key comes up, also with Alt down.
         {WM_KEYDOWN, VK_DOWN, Repeat, L"Text three", "1.API 2.API 3.API"},
-        {WM_KEYDOWN, VK_UP, Repeat, L"Text three", "1.API 2.API 3.API 4.API"},
-        {WM_KEYUP, VK_UP, static_cast<LPARAM>(0xC0000001), L"Text two", "1.API 2.API 3.API 4.API"},
+        {WM_KEYDOWN, VK_UP, Repeat, nullptr, "1.API 2.API 3.API 4.API"},
+        {WM_SYSKEYUP, VK_UP, static_cast<LPARAM>(0xE0000001), L"Text two",
+         "1.API 2.API 3.API 4.API"},
+        {WM_KEYDOWN, VK_DOWN, Repeat, nullptr, "1.API 2.API 3.API 4.API 5.API"},
+        {WM_KEYUP, VK_DOWN, static_cast<LPARAM>(0xC0000001), L"Text three",
+         "1.API 2.API 3.API 4.API 5.API"},
     };
     for (const Step& step : steps) {
         SendMessageW(list, step.message, step.key, step.flags);
-        EXPECT_EQ(ControlText(memo), step.shown) << step.exports;
+        // Whether a repeat in between shows its message depends on the time since the last.
+        if (step.shown)
+            EXPECT_EQ(ControlText(memo), step.shown) << step.exports;
         EXPECT_EQ(harness.folder.Listing("API_IN"), step.exports);
     }
 }
