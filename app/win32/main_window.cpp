@@ -114,8 +114,6 @@ MainWindow::MainWindow(Application& application, MailboxSource* mailbox, Process
         mapiControls_.reset();
         throw;
     }
-    SetWindowSubclass(Control(SubjectListId), &MainWindow::SubjectListProc, 0,
-                      reinterpret_cast<DWORD_PTR>(this));
     application.SetMainWindow(window_.get(),
                               [this](const MSG& message) { return keys_->PreTranslate(message); });
     application.SetBeforeErrorDisplay([this] { views_.Release(); });
@@ -222,6 +220,10 @@ void MainWindow::RunStartupOnce() {
         return;
     started_ = true;
     application_.Guarded([this] { form_->RunStartup(); });
+    // Not before: every message to the list passes a subclass, under Wine a round trip to its
+    // server for each subject the start-up adds.
+    SetWindowSubclass(Control(SubjectListId), &MainWindow::SubjectListProc, 0,
+                      reinterpret_cast<DWORD_PTR>(this));
     AfterWork();
 }
 
