@@ -112,7 +112,7 @@ TEST(StandinRegistration, AClassOfAnotherServerIsNeverTakenOver) {
     const StandinDll standin;
     const ScratchClassesRoot classes;
     SetValue(MessagesServer, nullptr, OtherServer);
-    SetValue(MessagesServer, L"ThreadingModel", L"Both");
+    SetValue(MessagesServer, L"ThreadingModel", std::wstring(L"Both"));
 
     HRESULT status = S_OK;
     EXPECT_EQ(RegisterReadingErrors(standin, status),
@@ -122,13 +122,13 @@ TEST(StandinRegistration, AClassOfAnotherServerIsNeverTakenOver) {
                   "controls.ocx, and the stand-in never takes the place of a registered control\n");
     EXPECT_EQ(status, SELFREG_E_CLASS);
     EXPECT_EQ(Value(MessagesServer), OtherServer);
-    EXPECT_EQ(Value(MessagesServer, L"ThreadingModel"), L"Both");
+    EXPECT_EQ(Value(MessagesServer, L"ThreadingModel"), std::wstring(L"Both"));
     // Nothing is registered by halves.
     EXPECT_FALSE(KeyExists(L"CLSID\\{20C62CA0-15DA-101B-B9A8-444553540000}"));
 
     EXPECT_EQ(standin.Unregister(), S_OK);
     EXPECT_EQ(Value(MessagesServer), OtherServer);
-    EXPECT_EQ(Value(MessagesServer, L"ThreadingModel"), L"Both");
+    EXPECT_EQ(Value(MessagesServer, L"ThreadingModel"), std::wstring(L"Both"));
 }
 
 TEST(StandinRegistration, RegistersOverItsOwnAndUnregistersOnlyItsOwn) {
@@ -138,14 +138,14 @@ TEST(StandinRegistration, RegistersOverItsOwnAndUnregistersOnlyItsOwn) {
     EXPECT_EQ(standin.Register(), S_OK);
     EXPECT_EQ(Value(SessionServer), standin.Path());
     EXPECT_EQ(Value(MessagesServer), standin.Path());
-    EXPECT_EQ(Value(MessagesServer, L"ThreadingModel"), L"Apartment");
+    EXPECT_EQ(Value(MessagesServer, L"ThreadingModel"), std::wstring(L"Apartment"));
 
     // Another server takes the messages class over; the stand-in leaves it.
     SetValue(MessagesServer, nullptr, OtherServer);
     EXPECT_EQ(standin.Unregister(), S_OK);
     EXPECT_FALSE(KeyExists(L"CLSID\\{20C62CA0-15DA-101B-B9A8-444553540000}"));
     EXPECT_EQ(Value(MessagesServer), OtherServer);
-    EXPECT_EQ(Value(MessagesClassKey), L"Kelvor stand-in MAPI messages control");
+    EXPECT_EQ(Value(MessagesClassKey), std::wstring(L"Kelvor stand-in MAPI messages control"));
 }
 
 } // namespace
