@@ -10,7 +10,6 @@
 
 #include <filesystem>
 #include <stdexcept>
-#include <string>
 
 namespace kelvor::testing_support {
 
@@ -28,14 +27,6 @@ public:
 
     HRESULT Register() const { return Call("DllRegisterServer"); }
     HRESULT Unregister() const { return Call("DllUnregisterServer"); }
-
-    // The path the DLL was loaded from, as the system names it.
-    std::wstring Path() const {
-        std::wstring path(32768, L'\0');
-        path.resize(
-            GetModuleFileNameW(module_.get(), path.data(), static_cast<DWORD>(path.size())));
-        return path;
-    }
 
 private:
     HRESULT Call(const char* name) const {
