@@ -14,6 +14,11 @@ bool MachineLicensed() {
     return Environment(L"KELVOR_STANDIN_LICENSED") == L"1";
 }
 
+// A licensed machine hands out the run-time keys unless told that the classes give none.
+bool RunTimeKeysHandedOut() {
+    return MachineLicensed() && Environment(L"KELVOR_STANDIN_RUNTIME_KEYS") != L"0";
+}
+
 } // namespace
 
 HRESULT ClassFactory::QueryInterface(REFIID riid, void** object) {
@@ -55,8 +60,7 @@ HRESULT ClassFactory::LockServer(BOOL lock) {
 HRESULT ClassFactory::GetLicInfo(LICINFO* info) {
     if (!info)
         return E_POINTER;
-    const BOOL licensed = MachineLicensed() ? TRUE : FALSE;
-    *info = {sizeof *info, licensed, licensed};
+    *info = {sizeof *info, RunTimeKeysHandedOut() ? TRUE : FALSE, MachineLicensed() ? TRUE : FALSE};
     return S_OK;
 }
 
@@ -65,7 +69,7 @@ HRESULT ClassFactory::RequestLicKey(DWORD, BSTR* key) {
         return E_POINTER;
     *key = nullptr;
     const auto required = RequiredKey();
-    if (!required || !MachineLicensed())
+    if (!required || !RunTimeKeysHandedOut())
         return CLASS_E_NOTLICENSED;
     *key = SysAllocStringLen(required->data(), static_cast<UINT>(required->size()));
     return *key ? S_OK : E_OUTOFMEMORY;

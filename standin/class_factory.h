@@ -5,8 +5,8 @@
 // A class is licensed while the environment variable named for it holds the run-time key it
 // requires; its factory then offers IClassFactory2. CreateInstance works only on a machine with
 // the design-time licence (KELVOR_STANDIN_LICENSED=1), which also hands out the key;
-// CreateInstanceLic works anywhere with the class's own key. The variables are read at each
-// call.
+// CreateInstanceLic works anywhere with the class's own key. KELVOR_STANDIN_RUNTIME_KEYS=0 makes
+// the classes hand out no key even there. The variables are read at each call.
 
 #include <windows.h>
 

@@ -200,12 +200,49 @@ TEST_F(ListMailboxTest, TheSampleMailboxHoldsWhatTheDemoShows) {
     mapi.SignOff();
 }
 
+// Printable ASCII stands for itself but for the characters shells take inside double quotes;
+// those and every other UTF-16 unit are written \uXXXX.
 TEST(LicenseKeyReader, PrintsBothKeysWhereTheLicenceIsInstalled) {
-    const StandinLicensing licensed(L"S-1", L"M \"2\"", true);
+    const StandinLicensing licensed(L"S-1 \"x\" \\ $%!` ~", L"M-2 Łódź 🔑\t", true);
     const ProgramRun run = RunProgram(KeyReader);
     EXPECT_EQ(run.exitCode, 0u) << run.errors;
-    EXPECT_EQ(run.output,
-              "KELVOR_SESSION_LICENSE_KEY=S-1\r\nKELVOR_MESSAGES_LICENSE_KEY=M \"2\"\r\n");
+    EXPECT_EQ(run.errors, "");
+    EXPECT_EQ(
+        run.output,
+        "KELVOR_SESSION_LICENSE_KEY=S-1 \\u0022x\\u0022 \\u005c \\u0024\\u0025\\u0021\\u0060 ~\r\n"
+        "KELVOR_MESSAGES_LICENSE_KEY=M-2 \\u0141\\u00f3d\\u017a \\ud83d\\udd11\\u0009\r\n");
+}
+
+// A class that is not licensed prints an empty key; a licensed one whose LICINFO lacks the
+// machine's licence or the run-time keys is reported with what it lacks.
+TEST(LicenseKeyReader, SaysWhatALicensedClassLacks) {
+    struct Case {
+        const wchar_t* sessionKey;
+        const wchar_t* messagesKey;
+        bool machineLicensed;
+        bool runTimeKeys;
+        DWORD exitCode;
+        const char* output;
+        const char* errors;
+    } const cases[] = {
+        {L"", L"", false, true, 0,
+         "KELVOR_SESSION_LICENSE_KEY=\r\nKELVOR_MESSAGES_LICENSE_KEY=\r\n", ""},
+        {L"", L"M-1", false, true, 1, "KELVOR_SESSION_LICENSE_KEY=\r\n",
+         "kelvor_license_keys: the MAPI messages control: its design-time licence is not "
+         "installed on this computer (LICINFO.fLicVerified is FALSE), and it hands out no "
+         "run-time licence key (LICINFO.fRuntimeKeyAvail is FALSE)\r\n"},
+        {L"S-1", L"", true, false, 1, "KELVOR_MESSAGES_LICENSE_KEY=\r\n",
+         "kelvor_license_keys: the MAPI session control: it hands out no run-time licence key "
+         "(LICINFO.fRuntimeKeyAvail is FALSE)\r\n"},
+    };
+    for (const Case& row : cases) {
+        const StandinLicensing licensing(row.sessionKey, row.messagesKey, row.machineLicensed,
+                                         row.runTimeKeys);
+        const ProgramRun run = RunProgram(KeyReader);
+        EXPECT_EQ(run.exitCode, row.exitCode) << run.errors;
+        EXPECT_EQ(run.output, row.output);
+        EXPECT_EQ(run.errors, row.errors);
+    }
 }
 
 } // namespace

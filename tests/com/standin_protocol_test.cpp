@@ -4,7 +4,9 @@
 
 #include "mailbox/com/com_text.h"
 #include "mailbox/com/mapi_ids.h"
+#include "platform/unique_handle.h"
 #include "support/standin_dispatch.h"
+#include "support/standin_dll.h"
 #include "support/standin_mailbox.h"
 #include "support/win32_dialog_watch.h"
 
@@ -147,6 +149,92 @@ TEST(StandinRegistration, BothClassesAreInProcessAndApartmentThreaded) {
         EXPECT_TRUE(RegistryText(key, nullptr).ends_with(L"kelvor_standin.dll"));
         EXPECT_EQ(RegistryText(key, L"ThreadingModel"), L"Apartment");
     }
+}
+
+void CloseKey(HKEY key) noexcept {
+    RegCloseKey(key);
+}
+void CloseFile(HANDLE file) noexcept {
+    CloseHandle(file);
+}
+HANDLE NoFile() noexcept {
+    return INVALID_HANDLE_VALUE;
+}
+
+// HKEY_CLASSES_ROOT of this process is an empty key of the test's own while it lives, so that the
+// registration the other tests need stays as it is.
+class ScratchClassesRoot {
+public:
+    ScratchClassesRoot() {
+        RegDeleteTreeW(HKEY_CURRENT_USER, Key);
+        HKEY created = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, Key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &created, nullptr) != ERROR_SUCCESS ||
+            RegOverridePredefKey(HKEY_CLASSES_ROOT, UniqueHandle<HKEY, CloseKey>(created).get()) !=
+                ERROR_SUCCESS)
+            throw std::runtime_error("cannot redirect HKEY_CLASSES_ROOT");
+    }
+    ScratchClassesRoot(const ScratchClassesRoot&) = delete;
+    ScratchClassesRoot& operator=(const ScratchClassesRoot&) = delete;
+    ~ScratchClassesRoot() {
+        RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+        RegDeleteTreeW(HKEY_CURRENT_USER, Key);
+    }
+
+private:
+    static constexpr const wchar_t* Key = L"Software\\Kelvor registration test";
+};
+
+void SetServer(const std::wstring& key, const std::wstring& server) {
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), nullptr, REG_SZ, server.c_str(),
+                              static_cast<DWORD>((server.size() + 1) * sizeof(wchar_t))),
+              ERROR_SUCCESS);
+}
+
+// Registers as regsvr32 does, with standard error sent to a file; what was written there.
+std::string RegisterReadingErrors(const testing_support::StandinDll& standin, HRESULT& status) {
+    const test::TempDir folder;
+    const HANDLE previous = GetStdHandle(STD_ERROR_HANDLE);
+    {
+        const UniqueHandle<HANDLE, CloseFile, NoFile> errors(CreateFileW(
+            (folder / "errors").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        SetStdHandle(STD_ERROR_HANDLE, errors.get());
+        status = standin.Register();
+        SetStdHandle(STD_ERROR_HANDLE, previous);
+    }
+    return test::ReadBytes(folder / "errors");
+}
+
+TEST(StandinRegistration, NeverTakesAClassFromAnotherServer) {
+    const testing_support::StandinDll standin;
+    const ScratchClassesRoot classes;
+    const std::wstring session = L"CLSID\\{20C62CA0-15DA-101B-B9A8-444553540000}\\InprocServer32";
+    const std::wstring messages = L"CLSID\\{20C62CAB-15DA-101B-B9A8-444553540000}\\InprocServer32";
+    const std::wstring other = L"C:\\Program Files\\Other\\mapi controls.ocx";
+    SetServer(messages, other);
+    HRESULT status = S_OK;
+    EXPECT_TRUE(RegisterReadingErrors(standin, status)
+                    .ends_with("kelvor_standin.dll is not registered: the class "
+                               "{20C62CAB-15DA-101B-B9A8-444553540000} (MAPI messages control) "
+                               "belongs to another server, C:\\Program Files\\Other\\mapi "
+                               "controls.ocx, and the stand-in never takes the place of a "
+                               "registered control\n"));
+    EXPECT_EQ(status, SELFREG_E_CLASS);
+    EXPECT_EQ(RegistryText(messages, nullptr), other);
+    EXPECT_EQ(RegistryText(session, nullptr), L"(missing)") << "nothing registered by halves";
+    EXPECT_EQ(standin.Unregister(), S_OK);
+    EXPECT_EQ(RegistryText(messages, nullptr), other);
+
+    // Over its own registration it registers again; unregistering removes only its own class.
+    ASSERT_EQ(RegDeleteKeyW(HKEY_CLASSES_ROOT, messages.c_str()), ERROR_SUCCESS);
+    ASSERT_EQ(standin.Register(), S_OK);
+    EXPECT_EQ(standin.Register(), S_OK);
+    EXPECT_TRUE(RegistryText(messages, nullptr).ends_with(L"kelvor_standin.dll"));
+    EXPECT_EQ(RegistryText(messages, L"ThreadingModel"), L"Apartment");
+    SetServer(messages, other);
+    EXPECT_EQ(standin.Unregister(), S_OK);
+    EXPECT_EQ(RegistryText(session, nullptr), L"(missing)");
+    EXPECT_EQ(RegistryText(messages, nullptr), other);
 }
 
 TEST_F(StandinProtocolTest, TheFunctionTablesHaveTheControlsLayout) {

@@ -4,6 +4,7 @@
 
 #include "app/win32/layout.h"
 #include "support/e2e_export.h"
+#include "support/standin_dll.h"
 
 #include <gtest/gtest.h>
 
@@ -201,24 +202,14 @@ TEST(Startup, AMissingConfigurationFileShowsTheErrorDialogAndEnds) {
 // Takes the stand-in's classes out of the registry for as long as it lives.
 class UnregisteredStandin {
 public:
-    UnregisteredStandin()
-        : module_(LoadLibraryW(std::filesystem::path(NativePath(KELVOR_STANDIN_DLL)).c_str())) {
-        if (!module_ || Call("DllUnregisterServer") != S_OK)
+    UnregisteredStandin() {
+        if (standin_.Unregister() != S_OK)
             throw std::runtime_error("cannot unregister the stand-in");
     }
-    ~UnregisteredStandin() {
-        Call("DllRegisterServer");
-        FreeLibrary(module_);
-    }
+    ~UnregisteredStandin() { standin_.Register(); }
 
 private:
-    HRESULT Call(const char* name) const {
-        // Through a plain function pointer: the exports are HRESULT functions, not FARPROCs.
-        const auto entry = reinterpret_cast<HRESULT(WINAPI*)()>(
-            reinterpret_cast<void (*)()>(GetProcAddress(module_, name)));
-        return entry ? entry() : E_NOTIMPL;
-    }
-    HMODULE module_;
+    StandinDll standin_;
 };
 
 TEST(Startup, AnUnregisteredControlEndsWithTheApplicationErrorAndExitCode1) {
@@ -236,9 +227,11 @@ TEST(Startup, AnUnregisteredControlEndsWithTheApplicationErrorAndExitCode1) {
 }
 
 // Where the controls are licensed and their licence is not installed, kelvor.exe built without
-// their run-time keys cannot create them; a build with the keys starts as usual.
+// their run-time keys cannot create them; a build with the keys starts as usual. The keys are
+// those kelvor_with_test_keys.exe is built with (tests/CMakeLists.txt), each character whole.
 TEST(Startup, LicensedControlsNeedTheRunTimeKeysBuiltIn) {
-    const StandinLicensing licensing(Wide(KELVOR_TEST_SESSION_KEY), Wide(KELVOR_TEST_MESSAGES_KEY));
+    const StandinLicensing licensing(L"Kelvor test key: \"session\" \\ Łódź",
+                                     L"Kelvor test key: messages \\\" 東京 🔑");
     KelvorRun plain(ThreeMessages);
     plain.Start();
     const ProgramBox box(plain.Process(), L"Application Error");

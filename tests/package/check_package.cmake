@@ -1,7 +1,7 @@
 # Makes the release package with the build's CPack configuration, as the package target does,
 # and checks the zip's contents. Run by ctest:
 #   cmake -DCPACK=... -DCPACK_CONFIG=... -DBUILD_CONFIG=... -DVERSION=... -DPROGRAM=...
-#         -DSTRIP=... -DOBJDUMP=...
+#         -DKEY_READER=... -DSTRIP=... -DOBJDUMP=...
 #         -DTEXTS=<the package folder> -DWORK=<scratch folder> -P check_package.cmake
 # Stripping stamps a program with the time of day: cpack's strip and the test's own get the same
 # stamp, whatever second each runs in.
@@ -28,7 +28,7 @@ endif()
 
 file(GLOB_RECURSE entries LIST_DIRECTORIES true RELATIVE ${WORK}/extracted ${WORK}/extracted/*)
 list(SORT entries)
-set(expected README.txt kelvor.exe kelvor.prm)
+set(expected README.txt kelvor.exe kelvor.prm kelvor_license_keys.exe)
 if(NOT entries STREQUAL expected)
     message(FATAL_ERROR "${zip} holds [${entries}] instead of exactly [${expected}]")
 endif()
@@ -43,24 +43,30 @@ function(expect_same_file packaged original)
     endif()
 endfunction()
 
-# kelvor.exe: the program as built, without its debug information.
-file(COPY_FILE ${PROGRAM} ${WORK}/stripped.exe)
-execute_process(COMMAND ${STRIP} ${WORK}/stripped.exe RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-    message(FATAL_ERROR "${STRIP} cannot strip a copy of ${PROGRAM}")
-endif()
-expect_same_file(kelvor.exe ${WORK}/stripped.exe)
+# A program as built, without its debug information, under 1 MiB.
+function(expect_stripped packaged original)
+    file(COPY_FILE ${original} ${WORK}/stripped-${packaged})
+    execute_process(COMMAND ${STRIP} ${WORK}/stripped-${packaged} RESULT_VARIABLE status)
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "${STRIP} cannot strip a copy of ${original}")
+    endif()
+    expect_same_file(${packaged} ${WORK}/stripped-${packaged})
+    file(SIZE ${WORK}/extracted/${packaged} size)
+    if(size GREATER_EQUAL 1048576)
+        list(APPEND faults "${packaged} has ${size} bytes, not less than 1 MiB")
+    endif()
+    execute_process(COMMAND ${OBJDUMP} -h ${WORK}/extracted/${packaged} OUTPUT_VARIABLE sections
+                    RESULT_VARIABLE status)
+    if(NOT status EQUAL 0 OR NOT sections MATCHES " \\.text ")
+        list(APPEND faults "${OBJDUMP} cannot list the sections of ${packaged}")
+    elseif(sections MATCHES " \\.debug")
+        list(APPEND faults "${packaged} holds debug information")
+    endif()
+    set(faults ${faults} PARENT_SCOPE)
+endfunction()
+expect_stripped(kelvor.exe ${PROGRAM})
+expect_stripped(kelvor_license_keys.exe ${KEY_READER})
 file(SIZE ${WORK}/extracted/kelvor.exe program_size)
-if(program_size GREATER_EQUAL 1048576)
-    list(APPEND faults "kelvor.exe has ${program_size} bytes, not less than 1 MiB")
-endif()
-execute_process(COMMAND ${OBJDUMP} -h ${WORK}/extracted/kelvor.exe OUTPUT_VARIABLE sections
-                RESULT_VARIABLE status)
-if(NOT status EQUAL 0 OR NOT sections MATCHES " \\.text ")
-    list(APPEND faults "${OBJDUMP} cannot list the sections of kelvor.exe")
-elseif(sections MATCHES " \\.debug")
-    list(APPEND faults "kelvor.exe holds debug information")
-endif()
 expect_same_file(kelvor.prm ${TEXTS}/kelvor.prm)
 expect_same_file(README.txt ${TEXTS}/README.txt)
 

@@ -89,15 +89,17 @@ private:
     test::TempDir folder_;
 };
 
-// Makes both stand-in classes licensed, each requiring its own run-time key, for as long as it
-// lives; `machineLicensed` installs their design-time licence too.
+// Makes both stand-in classes licensed, each requiring its own run-time key (an empty one leaves
+// its class unlicensed), for as long as it lives; `machineLicensed` installs their design-time
+// licence too, and `runTimeKeys` false makes them hand out no run-time key even then.
 class StandinLicensing {
 public:
     StandinLicensing(const std::wstring& sessionKey, const std::wstring& messagesKey,
-                     bool machineLicensed = false) {
+                     bool machineLicensed = false, bool runTimeKeys = true) {
         SetEnvironmentVariableW(Variables[0], sessionKey.c_str());
         SetEnvironmentVariableW(Variables[1], messagesKey.c_str());
         SetEnvironmentVariableW(Variables[2], machineLicensed ? L"1" : nullptr);
+        SetEnvironmentVariableW(Variables[3], runTimeKeys ? nullptr : L"0");
     }
     StandinLicensing(const StandinLicensing&) = delete;
     StandinLicensing& operator=(const StandinLicensing&) = delete;
@@ -107,9 +109,9 @@ public:
     }
 
 private:
-    static constexpr const wchar_t* Variables[] = {L"KELVOR_STANDIN_SESSION_LICENSE_KEY",
-                                                   L"KELVOR_STANDIN_MESSAGES_LICENSE_KEY",
-                                                   L"KELVOR_STANDIN_LICENSED"};
+    static constexpr const wchar_t* Variables[] = {
+        L"KELVOR_STANDIN_SESSION_LICENSE_KEY", L"KELVOR_STANDIN_MESSAGES_LICENSE_KEY",
+        L"KELVOR_STANDIN_LICENSED", L"KELVOR_STANDIN_RUNTIME_KEYS"};
 };
 
 // The bytes of a file named by a wide path.

@@ -62,10 +62,6 @@ inline std::string MailboxJson(const std::vector<JsonMessage>& messages,
     return json + "], \"faults\": " + std::string(faults) + "}";
 }
 
-inline std::wstring Wide(std::string_view ascii) {
-    return std::wstring(ascii.begin(), ascii.end());
-}
-
 class KelvorRun {
 public:
     // `program` is a build of kelvor.exe, copied as kelvor.exe into the program's folder, which
