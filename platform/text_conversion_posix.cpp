@@ -13,6 +13,11 @@ std::string ToAnsi(std::u16string_view text) {
     return out;
 }
 
+// Code page 1252 has no two-byte characters.
+bool IsAnsiLeadByte(char) noexcept {
+    return false;
+}
+
 // File names here are bytes, in the encoding of the system's locale.
 std::string AnsiText(const Path& path) {
     return path.native();

@@ -33,9 +33,11 @@ std::filesystem::path MakeGateway(const KelvorRun& run, const std::filesystem::p
     return gateway;
 }
 
-// Converts the mailbox's one message for "jsmith" and waits for its request file.
-void ConvertOnce(KelvorRun& run, const std::filesystem::path& gateway, const std::string& request) {
-    run.Start(L"jsmith");
+// Converts the mailbox's one message for the user named on the command line and waits for its
+// request file.
+void ConvertOnce(KelvorRun& run, const std::filesystem::path& gateway, const std::string& request,
+                 const std::wstring& user = L"jsmith") {
+    run.Start(user);
     KelvorWindow window(run.MainWindow());
     ASSERT_TRUE(window.Ready());
     PressKey(VK_RETURN);
@@ -75,6 +77,19 @@ TEST(CodePage932, AGatewayPathEndingInA5cSecondByteGetsItsSeparator) {
         << "the folder's path must read the same in both code pages: " << root;
     run.Folder().WriteConfiguration(root + "\\\x88\xDA\x8D\x73\x95\x5C\r\nkelvor\r\nmail\r\n");
     ConvertOnce(run, gateway, RequestBytes(1, Message, "jsmith"));
+}
+
+// A user name on the command line keeps its first 4096 characters, and is never cut inside one.
+TEST(CodePage932, ALongUserNameIsCutBetweenTwoCharacters) {
+    if (GetACP() != 932)
+        GTEST_SKIP() << "run by e2e_tests_code_page_932, under the locale ja_JP.UTF-8";
+    KelvorRun run(MailboxFile({Message}));
+    // One byte first, so that the 4096th byte is the first half of a character.
+    std::string user = "a";
+    for (int i = 1; i < 4096; ++i)
+        user += "\x95\x5C";
+    ConvertOnce(run, run.Folder().Gateway(), RequestBytes(1, Message, user),
+                L"a" + std::wstring(4100, L'\u8868'));
 }
 
 // The gateway deletes an attachment's copy once it has taken the message.
