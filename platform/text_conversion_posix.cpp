@@ -1,6 +1,7 @@
 #include "platform/text_conversion.h"
 
 #include "platform/cp1252.h"
+#include "platform/utf8.h"
 
 namespace kelvor {
 
@@ -23,8 +24,9 @@ std::string AnsiText(const Path& path) {
     return path.native();
 }
 
+// As UTF-8, the encoding of the locales the native build runs under.
 Path PathFromUtf16(std::u16string_view text) {
-    return Path(std::filesystem::path(std::u16string(text)));
+    return Path(Utf8FromUtf16(text));
 }
 
 Path PathFromAnsi(std::string_view text) {

@@ -41,6 +41,32 @@ void AppendCodePoint(char32_t point, std::u16string& out) {
     out += static_cast<char16_t>(0xDC00 + (point & 0x3FF));
 }
 
+void AppendUtf8(char32_t point, std::string& out) {
+    if (point < 0x80) {
+        out += static_cast<char>(point);
+    } else if (point < 0x800) {
+        out += static_cast<char>(0xC0 | point >> 6);
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    } else if (point < 0x10000) {
+        out += static_cast<char>(0xE0 | point >> 12);
+        out += static_cast<char>(0x80 | (point >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | point >> 18);
+        out += static_cast<char>(0x80 | (point >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (point >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    }
+}
+
+bool IsHigh(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool IsLow(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
 } // namespace
 
 std::u16string Utf16FromUtf8(std::string_view text) {
@@ -71,6 +97,22 @@ std::u16string Utf16FromUtf8(std::string_view text) {
             out += Replacement;
         else
             AppendCodePoint(point, out);
+    }
+    return out;
+}
+
+std::string Utf8FromUtf16(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i];
+        if (IsHigh(unit) && i + 1 < text.size() && IsLow(text[i + 1])) {
+            AppendUtf8(0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00), out);
+        } else if (IsHigh(unit) || IsLow(unit)) {
+            AppendUtf8(Replacement, out);
+        } else {
+            AppendUtf8(unit, out);
+        }
     }
     return out;
 }
