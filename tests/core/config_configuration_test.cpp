@@ -26,6 +26,7 @@ namespace {
 using test::TempDir;
 using test::WriteBytes;
 using testing_support::NativeText;
+using testing_support::Utf16LeFile;
 
 // Case texts write the path separator as "|", so that each case holds on every platform.
 std::string Sep(std::string text) {
@@ -51,16 +52,6 @@ std::filesystem::path::string_type ExpectedGatewayDir(const FileCase& file) {
     if (file.pathText == PathText::Latin1)
         return NativeText(text);
     return std::filesystem::path(std::u8string(text.begin(), text.end())).native();
-}
-
-// A file saved as UTF-16 LE with its byte-order mark.
-std::string Utf16File(std::u16string_view text) {
-    std::string bytes = "\xff\xfe";
-    for (const char16_t unit : text) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
-    }
-    return bytes;
 }
 
 std::string CaseName(const testing::TestParamInfo<FileCase>& info) {
@@ -154,17 +145,17 @@ INSTANTIATE_TEST_SUITE_P(
         // An ill-formed sequence becomes one U+FFFD up to the byte where it goes wrong.
         FileCase{"Utf8MarkIllFormed", "\xef\xbb\xbfg\xff\xe7\xa7w\r\n\xc3",
                  "g\xef\xbf\xbd\xef\xbf\xbdw|", "?", "", PathText::Utf8},
-        FileCase{"Utf16Mark", Utf16File(u"C:|gw\u00e9\u79fb\r\nP\u00f6\u0150\r\n\u20ac\u79fb"),
+        FileCase{"Utf16Mark", Utf16LeFile(u"C:|gw\u00e9\u79fb\r\nP\u00f6\u0150\r\n\u20ac\u79fb"),
                  "C:|gw\xc3\xa9\xe7\xa7\xbb|", "P\xf6O", "\x80?", PathText::Utf8},
         FileCase{"Utf16MarkLineRules",
-                 Utf16File(u"gw\nx\r\r\nPO\x1a"
-                           u"1\r\nB"),
+                 Utf16LeFile(u"gw\nx\r\r\nPO\x1a"
+                             u"1\r\nB"),
                  "gw\nx|", "", "PO", PathText::Utf8},
         // Units that hold CR, LF or 1A in one of their bytes are ordinary characters.
-        FileCase{"Utf16MarkControlBytesInUnits", Utf16File(u"g\u0d0a\u0a0d\u1a00\r\nQ"),
+        FileCase{"Utf16MarkControlBytesInUnits", Utf16LeFile(u"g\u0d0a\u0a0d\u1a00\r\nQ"),
                  "g\xe0\xb4\x8a\xe0\xa8\x8d\xe1\xa8\x80|", "Q", "", PathText::Utf8},
         // The odd last byte of a UTF-16 file is a character it could not hold.
-        FileCase{"Utf16MarkOddLastByte", Utf16File(u"gw\r\nA") + "B", "gw|", "A?", "",
+        FileCase{"Utf16MarkOddLastByte", Utf16LeFile(u"gw\r\nA") + "B", "gw|", "A?", "",
                  PathText::Utf8},
         // A start too short for a mark, or that differs from one, is ANSI text.
         FileCase{"PartOfUtf8Mark", "\xef\xbb", "\xef\xbb|", "", ""},

@@ -16,15 +16,6 @@ std::string Utf8File(const std::u16string& text) {
     return "\xEF\xBB\xBF" + std::string(utf8.begin(), utf8.end());
 }
 
-std::string Utf16File(std::u16string_view text) {
-    std::string bytes = "\xFF\xFE";
-    for (const char16_t unit : text) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
-    }
-    return bytes;
-}
-
 // A gateway tree of the given name beside the program's own.
 std::filesystem::path MakeGateway(const KelvorRun& run, const std::filesystem::path& name) {
     const std::filesystem::path gateway = std::filesystem::path(run.Folder().Root()) / name;
@@ -58,7 +49,7 @@ TEST(AdministratorFiles, AConfigurationFileInUtf8OrUtf16WithItsByteOrderMark) {
         // The folder's name is outside the code page: only the file's own characters find it.
         const std::filesystem::path gateway = MakeGateway(run, u"gw \u4e2d \u0151");
         const std::u16string text = gateway.u16string() + u"\r\nK\u00f6ln\r\n\u20ac \u4e2d\r\n";
-        run.Folder().WriteConfiguration(utf16 ? Utf16File(text) : Utf8File(text));
+        run.Folder().WriteConfiguration(utf16 ? Utf16LeFile(text) : Utf8File(text));
         ConvertOnce(run, gateway, RequestBytes(1, Message, "jsmith", "K\xF6ln.\x80 ?."));
     }
 }
