@@ -34,14 +34,17 @@ Configuration LoadConfiguration(const Path& executablePath) {
         lines.Feed(std::string_view(buffer.data(), got));
     }
     file.Close();
+    lines.End();
 
-    const auto& [gatewayDir, qualifier1, qualifier2] = lines.Lines();
+    const Path gatewayDir = lines.PathValue(0);
     if (gatewayDir.empty()) {
         throw NoGatewayDirectory();
     }
-    configuration.GatewayDir = PathFromAnsi(WithTrailingSeparator(gatewayDir));
-    configuration.RecipientQualifier1 = qualifier1;
-    configuration.RecipientQualifier2 = qualifier2;
+    // Appended to the path's characters: in a two-byte code page the last byte of a line may be
+    // the second half of a character and still read 5C.
+    configuration.GatewayDir = WithTrailingSeparator(gatewayDir);
+    configuration.RecipientQualifier1 = lines.Value(1);
+    configuration.RecipientQualifier2 = lines.Value(2);
     return configuration;
 }
 

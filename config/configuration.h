@@ -7,8 +7,9 @@
 
 namespace kelvor {
 
-// The values read from "kelvor.prm" beside the executable. The qualifiers are the file's ANSI
-// bytes; the gateway directory, ANSI bytes in the file, is a path here.
+// The values read from "kelvor.prm" beside the executable. The qualifiers are ANSI text: the
+// file's bytes, or its characters converted when it is UTF-8 or UTF-16; the gateway directory is
+// a path here, every character of a UTF-8 or UTF-16 file kept.
 struct Configuration {
     Path ProgramDir;
     Path GatewayDir;

@@ -133,8 +133,51 @@ void OutputFile::Close() {
 }
 
 void CopyFileReplacing(const Path& from, const Path& to) {
-    if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) {
-        throw CopyFailed(from, to, SystemMessage(GetLastError()));
+    // The bytes alone, copied here rather than by CopyFileW, which would give the copy the
+    // source's read-only, hidden and system attributes and its encryption: a copy the gateway
+    // could not delete or read, nor a later export replace.
+    const auto fail = [&](DWORD error) { throw CopyFailed(from, to, SystemMessage(error)); };
+    const UniqueFile in =
+        Own(CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!in) {
+        fail(GetLastError());
+    }
+    // Writers are not shared with, so a target that is the source itself is refused here and
+    // never emptied.
+    UniqueFile out = Own(CreateFileW(to.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out) {
+        fail(GetLastError());
+    }
+    // From here on a failure leaves no partial copy behind.
+    const auto failAndRemove = [&](DWORD error) {
+        out.reset();
+        DeleteFileW(to.c_str());
+        fail(error);
+    };
+    std::vector<char> buffer(1 << 18);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(Handle(in), buffer.data(), static_cast<DWORD>(buffer.size()), &got,
+                      nullptr)) {
+            failAndRemove(GetLastError());
+        }
+        if (got == 0) {
+            break;
+        }
+        DWORD written = 0;
+        if (!WriteFile(Handle(out), buffer.data(), got, &written, nullptr)) {
+            failAndRemove(GetLastError());
+        }
+        if (written < got) {
+            failAndRemove(ERROR_DISK_FULL);
+        }
+    }
+    if (!CloseHandle(reinterpret_cast<HANDLE>(out.release()))) {
+        const DWORD error = GetLastError();
+        DeleteFileW(to.c_str());
+        fail(error);
     }
 }
 

@@ -42,8 +42,9 @@ Path DirectoryOfPath(const Path& filePath) {
         DirectoryPart(std::basic_string_view<Char>(filePath.native()), Char(PathSeparator)));
 }
 
-std::string WithTrailingSeparator(std::string_view path, char separator) {
-    return WithTrailing(path, separator);
+Path WithTrailingSeparator(const Path& path) {
+    using Char = Path::value_type;
+    return Path(WithTrailing(std::basic_string_view<Char>(path.native()), Char(PathSeparator)));
 }
 
 } // namespace kelvor

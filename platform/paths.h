@@ -20,7 +20,7 @@ std::string DirectoryOf(std::string_view filePath, char separator = PathSeparato
 // The same for a path in the platform's own form, every character kept.
 Path DirectoryOfPath(const Path& filePath);
 
-// The path with one separator appended unless its last byte already is one.
-std::string WithTrailingSeparator(std::string_view path, char separator = PathSeparator);
+// The path with one separator appended unless its last character already is one.
+Path WithTrailingSeparator(const Path& path);
 
 } // namespace kelvor

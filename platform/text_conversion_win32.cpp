@@ -43,6 +43,10 @@ std::string ToAnsi(std::u16string_view text) {
     return out;
 }
 
+bool IsAnsiLeadByte(char byte) noexcept {
+    return IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE;
+}
+
 std::string AnsiText(const Path& path) {
     const std::wstring& native = path.native();
     return ToAnsi(

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <utility>
 
 namespace kelvor {
 namespace {
@@ -51,15 +53,21 @@ TEST(DirectoryOf, UsesThePlatformSeparatorByDefault) {
     EXPECT_EQ(DirectoryOf(file), std::string("top") + PathSeparator);
 }
 
-TEST(WithTrailingSeparator, AppendsOnlyWhenTheLastByteIsNotOne) {
-    EXPECT_EQ(WithTrailingSeparator("C:\\gw", '\\'), "C:\\gw\\");
-    EXPECT_EQ(WithTrailingSeparator("C:\\gw\\", '\\'), "C:\\gw\\");
-    EXPECT_EQ(WithTrailingSeparator("C:\\gw\\\\", '\\'), "C:\\gw\\\\");
-    EXPECT_EQ(WithTrailingSeparator("C:\\gw\\ ", '\\'), "C:\\gw\\ \\");
-    EXPECT_EQ(WithTrailingSeparator("C:\\gw/", '\\'), "C:\\gw/\\");
-    EXPECT_EQ(WithTrailingSeparator("/srv/gw", '/'), "/srv/gw/");
-    EXPECT_EQ(WithTrailingSeparator("/srv/gw/", '/'), "/srv/gw/");
-    EXPECT_EQ(WithTrailingSeparator("", '\\'), "\\");
+// Path text with "|" for the platform's separator and "~" for the other one.
+Path::string_type Native(std::string_view text) {
+    const char other = PathSeparator == '\\' ? '/' : '\\';
+    Path::string_type native;
+    for (const char c : text)
+        native += static_cast<Path::value_type>(c == '|' ? PathSeparator : c == '~' ? other : c);
+    return native;
+}
+
+TEST(WithTrailingSeparator, AppendsOnlyWhenTheLastCharacterIsNotOne) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"C:|gw", "C:|gw|"},     {"C:|gw|", "C:|gw|"},  {"C:|gw||", "C:|gw||"},
+        {"C:|gw| ", "C:|gw| |"}, {"C:|gw~", "C:|gw~|"}, {"", "|"}};
+    for (const auto& [path, expected] : cases)
+        EXPECT_EQ(WithTrailingSeparator(Path(Native(path))).native(), Native(expected)) << path;
 }
 
 } // namespace

@@ -60,16 +60,18 @@ TEST(ToAnsi, ConvertsTextsOfManyMegabytes) {
 }
 
 // A path keeps every character the system handed over; only what the user reads takes the code
-// page's form. A path given in ANSI bytes becomes the characters they stand for.
+// page's form. A path given in ANSI bytes becomes the characters they stand for. Where paths are
+// UTF-8, a surrogate without its partner becomes U+FFFD.
 TEST(PathText, KeepsEveryCharacterAndShowsTheCodePageForm) {
-    const std::u16string wide = u"C:\\G\u00fcl \u011f \u4e2d\\a.pdf";
+    const std::u16string wide = u"C:\\G\u00fcl \u011f \u4e2d \U0001F600 \xD800\\a.pdf";
     const std::filesystem::path path = PathFromUtf16(wide);
 #ifdef _WIN32
     EXPECT_EQ(path.native(), std::wstring(wide.begin(), wide.end()));
-    EXPECT_EQ(AnsiText(path), "C:\\G\xfcl g ?\\a.pdf");
+    EXPECT_EQ(AnsiText(path), "C:\\G\xfcl g ? ?? ?\\a.pdf");
     EXPECT_EQ(PathFromAnsi("G:\\\x80 \xfc\x81\\").native(), L"G:\\\u20ac \u00fc\u0081\\");
 #else
-    EXPECT_EQ(path.native(), "C:\\G\xc3\xbcl \xc4\x9f \xe4\xb8\xad\\a.pdf");
+    EXPECT_EQ(path.native(),
+              "C:\\G\xc3\xbcl \xc4\x9f \xe4\xb8\xad \xf0\x9f\x98\x80 \xef\xbf\xbd\\a.pdf");
     EXPECT_EQ(AnsiText(path), path.native());
     EXPECT_EQ(PathFromAnsi("gw/\x80\xfc/").native(), "gw/\x80\xfc/");
 #endif

@@ -30,6 +30,16 @@ inline std::filesystem::path::string_type NativeText(std::string_view latin1) {
     return text;
 }
 
+// A text saved as UTF-16 LE with its byte-order mark, as Windows' own tools save kelvor.prm.
+inline std::string Utf16LeFile(std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
+    for (const char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
 class ProgramFolder {
 public:
     // The program lies in the temporary folder itself, or in a folder of the given name there.
