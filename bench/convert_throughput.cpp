@@ -322,6 +322,7 @@ int wmain(int argc, wchar_t** argv) {
             // neither side always runs in the wake of the other's writes.
             double kelvor = 1e9;
             double floor = 1e9;
+            std::vector<double> ratios;
             std::string files;
             for (int round = 1; round <= (messages < 20000 ? 5 : 1); ++round) {
                 const std::wstring run = std::to_wstring(messages) + L"-" + std::to_wstring(round);
@@ -339,6 +340,7 @@ int wmain(int argc, wchar_t** argv) {
                 std::printf("round %d: kelvor.exe %.2f s, floor %.2f s\n", round, k, f);
                 kelvor = std::min(kelvor, k);
                 floor = std::min(floor, f);
+                ratios.push_back(k / f);
                 const std::string compared =
                     CompareTrees(kelvorFolder + L"\\gateway", floorFolder + L"\\gateway");
                 if (files.empty() || files.starts_with("identical"))
@@ -350,6 +352,9 @@ int wmain(int argc, wchar_t** argv) {
                         "%.2f s (%.2f ms a message); ratio %.2f (goal: at most 1.15); files %s\n",
                         messages, kelvor, kelvorPerMessage, floor, floorPerMessage, kelvor / floor,
                         files.c_str());
+            std::sort(ratios.begin(), ratios.end());
+            std::printf("Median of the %zu rounds' ratios: %.2f\n", ratios.size(),
+                        ratios[ratios.size() / 2]);
             if (messages == 500) {
                 kelvor500 = kelvorPerMessage;
                 floor500 = floorPerMessage;
