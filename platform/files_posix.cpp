@@ -170,8 +170,7 @@ void OutputFile::Write(std::string_view data) {
 }
 
 void OutputFile::WriteThrough() {
-    // A file that cannot be synchronised (a device, a pipe) holds nothing to write through.
-    if (::fsync(Fd(file_)) != 0 && errno != EINVAL) {
+    if (::fsync(Fd(file_)) != 0) {
         ThrowInOutError();
     }
 }
