@@ -223,23 +223,6 @@ TEST(RequestFile, WritesManyRequestsInARow) {
     EXPECT_FALSE(std::filesystem::exists(dir / "writing"));
 }
 
-// Until it is closed, the request has only its temporary name; then only its own.
-TEST(RequestFile, IsNamedOnlyOnceWhole) {
-    TempDir dir;
-    RequestFile file;
-    ASSERT_TRUE(file.Create(dir / "6.tmp", dir / "6.API"));
-    WriteRequest(file, {6, "S", "A", "B", "u", "F", {}});
-    EXPECT_FALSE(std::filesystem::exists(dir / "6.API"));
-    EXPECT_TRUE(std::filesystem::exists(dir / "6.tmp"));
-    file.Close();
-    EXPECT_FALSE(std::filesystem::exists(dir / "6.tmp"));
-    EXPECT_EQ(ReadBytes(dir / "6.API").substr(Header.size()), "SUBJECT= S;\r\n"
-                                                              "TO= A.B.u;\r\n"
-                                                              "FROM-TEXT= F;\r\n"
-                                                              "MSG-FILE= 6.MSG;\r\n"
-                                                              "-END-\r\n");
-}
-
 TEST(RequestFile, ReportsAFileItCannotCreate) {
     TempDir dir;
     RequestFile file;

@@ -1,6 +1,7 @@
 // What a gateway sees of the real kelvor.exe's requests while Convert copies large attachments:
-// every request it finds in API_IN is whole, with its body file and copy in place, and a program
-// killed in the middle of an export leaves no request that is not.
+// a reader that polls API_IN finds each request whole, its body file and copy in place; killed in
+// the middle of an export, the program leaves that request under its temporary name alone, and
+// the next run numbers its exports after it.
 
 #include "platform/unique_handle.h"
 #include "support/e2e_export.h"
@@ -9,163 +10,105 @@
 
 #include <atomic>
 #include <filesystem>
-#include <optional>
 #include <set>
-#include <string>
 #include <thread>
-#include <vector>
 
 namespace kelvor::testing_support {
 namespace {
 
-constexpr int Messages = 10;
 // Large enough that copying it takes most of an export's time.
 constexpr std::uintmax_t AttachmentSize = 32u << 20;
 
 void CloseKernelHandle(HANDLE handle) noexcept {
     CloseHandle(handle);
 }
-using UniqueKernelHandle = UniqueHandle<HANDLE, CloseKernelHandle>;
 
-// Messages that each name the same large attachment file.
-std::vector<MailMessage> LargeAttachments(const ProgramFolder& folder) {
-    const std::string path = folder.Attachment("large.bin", std::string(AttachmentSize, 'L'));
-    std::vector<MailMessage> messages;
-    for (int i = 0; i < Messages; ++i) {
-        const std::string subject = "Message " + std::to_string(i);
-        messages.push_back({subject.c_str(), "Ann", "Text", "Text", {{"large.bin", path, ""}}});
-    }
-    return messages;
-}
-
-std::filesystem::path Directory(const ProgramFolder& folder, const char* name) {
-    return std::filesystem::path(folder.Gateway()) / name;
-}
-
-// The numbers of the files in API_IN that end in `suffix`.
-std::vector<int> Numbered(const ProgramFolder& folder, const std::wstring& suffix) {
+// The numbers of the files in the directory whose names end in `suffix`.
+std::vector<int> Numbered(const std::filesystem::path& directory, const std::wstring& suffix) {
     std::vector<int> numbers;
-    for (const auto& entry : std::filesystem::directory_iterator(Directory(folder, "API_IN"))) {
+    for (const auto& entry : std::filesystem::directory_iterator(directory)) {
         if (entry.path().extension() == suffix)
             numbers.push_back(std::stoi(entry.path().stem().wstring()));
     }
     return numbers;
 }
 
-// What is wrong with export n as a gateway would find it once its request is there: the
-// request's bytes, its body file and its copy; empty when nothing is.
-std::string Fault(const ProgramFolder& folder, const std::vector<MailMessage>& messages, int n) {
-    const std::string number = std::to_string(n);
-    const std::string request = FileBytes(Directory(folder, "API_IN") / (number + ".API"));
-    if (request == "(missing)")
-        return {};
-    if (n < 1 || n > static_cast<int>(messages.size()))
-        return number + ".API is no export of this run";
-    if (request != RequestBytes(n, messages.at(static_cast<std::size_t>(n - 1)), "jsmith"))
-        return number + ".API holds " + std::to_string(request.size()) + " bytes" +
-               (request.ends_with("-END-\r\n") ? "" : ", not ending in -END-");
-    if (FileBytes(Directory(folder, "ATT_IN") / (number + ".MSG")) != "Text")
-        return number + ".MSG is not whole";
-    std::error_code error;
-    if (std::filesystem::file_size(Directory(folder, "ATT_IN") / (number + ".0"), error) !=
-        AttachmentSize)
-        return number + ".0 is not whole";
-    return {};
-}
-
-// A gateway that takes requests as they appear: it polls API_IN from another thread while
-// Convert runs and looks at every request it finds.
-TEST(WholeRequests, AReaderOfTheGatewayFindsOnlyWholeRequestsDuringConvert) {
+TEST(WholeRequests, AReaderFindsOnlyWholeRequestsAndAKilledProgramLeavesNoOther) {
     KelvorRun run("{}");
-    const auto messages = LargeAttachments(run.Folder());
-    run.Mailbox().WriteFile("mailbox.json", MailboxFile(messages));
+    const std::string large =
+        run.Folder().Attachment("large.bin", std::string(AttachmentSize, 'L'));
+    const MailMessage message{"Large", "Ann", "Text", "Text", {{"large.bin", large, ""}}};
+    run.Mailbox().WriteFile("mailbox.json", MailboxFile(std::vector(10, message)));
+    const std::filesystem::path apiIn = std::filesystem::path(run.Folder().Gateway()) / "API_IN";
+    const std::filesystem::path attIn = std::filesystem::path(run.Folder().Gateway()) / "ATT_IN";
+    // What a gateway taking request n would find wrong with it.
+    const auto fault = [&](int n) -> std::string {
+        const std::string number = std::to_string(n);
+        if (FileBytes(apiIn / (number + ".API")) != RequestBytes(n, message, "jsmith"))
+            return number + ".API";
+        std::error_code error;
+        if (FileBytes(attIn / (number + ".MSG")) != "Text" ||
+            std::filesystem::file_size(attIn / (number + ".0"), error) != AttachmentSize)
+            return number + ".MSG or " + number + ".0";
+        return {};
+    };
+
     run.Start(L"jsmith");
     const KelvorWindow window(run.MainWindow());
     ASSERT_TRUE(window.Ready());
-
+    const UniqueHandle<HANDLE, CloseKernelHandle> thread(
+        OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE,
+                   GetWindowThreadProcessId(window.Handle(), nullptr)));
+    ASSERT_TRUE(thread);
     std::atomic<bool> stop = false;
     std::atomic<int> passes = 0;
     std::set<std::string> faults;
     std::thread gateway([&] {
-        while (!stop) {
-            for (const int n : Numbered(run.Folder(), L".API")) {
-                if (std::string fault = Fault(run.Folder(), messages, n); !fault.empty())
-                    faults.insert(std::move(fault));
-            }
-            ++passes;
+        for (; !stop; ++passes) {
+            for (const int n : Numbered(apiIn, L".API"))
+                faults.insert(fault(n));
         }
     });
+
+    // Some exports into Convert the program is stopped where it is, and killed only if a
+    // request is still being written.
     PressKey(VK_RETURN);
-    const bool all =
-        WaitFor([&] { return Numbered(run.Folder(), L".API").size() == Messages; }, 120s);
-    // The reader looks once more at all of them.
-    const int seen = passes;
-    WaitFor([&] { return passes > seen + 1; });
-    stop = true;
-    gateway.join();
-    ASSERT_TRUE(all);
-    EXPECT_EQ(faults, std::set<std::string>{});
-    for (int n = 1; n <= Messages; ++n)
-        EXPECT_EQ(Fault(run.Folder(), messages, n), "") << "export " << n;
-    EXPECT_TRUE(Numbered(run.Folder(), L".tmp").empty());
-
-    PressAltKey('E');
-    EXPECT_EQ(run.Process().WaitForExit(), 0u);
-}
-
-// Killed while a request is written, the program leaves the exports before it whole and that
-// request under its temporary name; the next run numbers its exports after it.
-TEST(WholeRequests, AProgramKilledInTheMiddleOfAnExportLeavesNoRequestThatIsNotWhole) {
-    KelvorRun run("{}");
-    const auto messages = LargeAttachments(run.Folder());
-    run.Mailbox().WriteFile("mailbox.json", MailboxFile(messages));
-    run.Start(L"jsmith");
-    const KelvorWindow window(run.MainWindow());
-    ASSERT_TRUE(window.Ready());
-    const UniqueKernelHandle thread(OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE,
-                                               GetWindowThreadProcessId(window.Handle(), nullptr)));
-    ASSERT_TRUE(thread);
-
-    // The program is stopped where it is, and killed only if a request is still being written.
-    PressKey(VK_RETURN);
-    std::optional<int> killed;
-    ASSERT_TRUE(WaitFor(
+    int killed = 0;
+    const bool caught = WaitFor(
         [&] {
-            const std::vector<int> writing = Numbered(run.Folder(), L".tmp");
-            if (writing.empty())
+            const std::vector<int> writing = Numbered(apiIn, L".tmp");
+            if (writing.empty() || writing[0] < 5)
                 return false;
             SuspendThread(thread.get());
             CONTEXT context{};
             context.ContextFlags = CONTEXT_CONTROL;
             GetThreadContext(thread.get(), &context);
-            if (Numbered(run.Folder(), L".tmp") != writing) {
+            if (Numbered(apiIn, L".tmp") != writing) {
                 ResumeThread(thread.get());
                 return false;
             }
             TerminateProcess(run.Process().Handle(), 9);
-            killed = writing.at(0);
+            killed = writing[0];
             return true;
         },
-        120s));
+        120s);
+    const int seen = passes;
+    WaitFor([&] { return passes > seen + 1; });
+    stop = true;
+    gateway.join();
+    ASSERT_TRUE(caught);
     EXPECT_EQ(run.Process().WaitForExit(), 9u);
-    ASSERT_TRUE(killed);
-
-    const std::vector<int> requests = Numbered(run.Folder(), L".API");
-    EXPECT_EQ(requests.size(), static_cast<std::size_t>(*killed - 1));
-    for (const int n : requests) {
-        EXPECT_LT(n, *killed);
-        EXPECT_EQ(Fault(run.Folder(), messages, n), "") << "export " << n;
-    }
+    // The reader found requests, each of them whole.
+    EXPECT_EQ(faults, std::set<std::string>{""});
+    EXPECT_EQ(Numbered(apiIn, L".API").size(), static_cast<std::size_t>(killed - 1));
 
     run.Start(L"jsmith");
     const KelvorWindow next(run.MainWindow());
     ASSERT_TRUE(next.Ready());
     next.ClickSubject(0);
-    const int n = *killed + 1;
-    EXPECT_TRUE(WaitForBytes(Directory(run.Folder(), "API_IN") / (std::to_string(n) + ".API"),
-                             RequestBytes(n, messages[0], "jsmith")));
-    EXPECT_TRUE(std::filesystem::exists(Directory(run.Folder(), "API_IN") /
-                                        (std::to_string(*killed) + ".tmp")));
+    const std::string after = std::to_string(killed + 1) + ".API";
+    EXPECT_TRUE(WaitForBytes(apiIn / after, RequestBytes(killed + 1, message, "jsmith")));
+    EXPECT_TRUE(std::filesystem::exists(apiIn / (std::to_string(killed) + ".tmp")));
     PressAltKey('E');
     EXPECT_EQ(run.Process().WaitForExit(), 0u);
 }
