@@ -42,8 +42,8 @@ ExportOutcome MainForm::ExportSelected() {
         return ExportOutcome::NothingSelected;
     // The counter never wraps round to numbers the gateway has had already.
     if (values_.ExportCounter == std::numeric_limits<std::int32_t>::max())
-        throw Error("No export number is left: this run has made " +
-                    std::to_string(values_.ExportCounter) + " exports");
+        throw Error("No export number is left: the gateway has had every number up to " +
+                    std::to_string(values_.ExportCounter));
     const std::int32_t n = ++values_.ExportCounter;
     MessageExport message(mailbox_, {controls_.messageView, controls_.attachmentList},
                           {values_.GatewayDir, values_.RecipientQualifier1,

@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 #include "app/main_form.h"
 #include "config/configuration.h"
+#include "gateway/gateway_paths.h"
 #include "platform/text_conversion.h"
 
 #include <exception>
@@ -88,6 +89,8 @@ bool MainForm::LoadProgramConfiguration() {
         values_.GatewayDir = std::move(configuration.GatewayDir);
         values_.RecipientQualifier1 = std::move(configuration.RecipientQualifier1);
         values_.RecipientQualifier2 = std::move(configuration.RecipientQualifier2);
+        // Numbered after what earlier runs left in the gateway, no export replaces their files.
+        values_.ExportCounter = LastExportNumber(values_.GatewayDir);
         return true;
     } catch (const NoConfigurationFile& error) {
         WarnUser(error.what());

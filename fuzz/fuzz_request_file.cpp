@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const std::string path = "/tmp/kelvor-fuzz-request-" + std::to_string(getpid());
 
     kelvor::RequestFile request;
-    Expect(request.Create(kelvor::Path(path)));
+    Expect(request.Create(kelvor::Path(path + ".tmp"), kelvor::Path(path)));
     request.WriteHeader();
     request.WriteSubject(values[0]);
     request.WriteTo(values[1], values[2], values[3]);

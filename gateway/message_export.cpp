@@ -17,7 +17,8 @@ void ShowNoteText(MailboxSource& mailbox, MessageView& view) {
 bool MessageExport::Begin() {
     views_.message.Clear();
     views_.attachments.Clear();
-    return request_.Create(RequestFilePath(settings_.gatewayDir, n_));
+    return request_.Create(RequestWritingPath(settings_.gatewayDir, n_),
+                           RequestFilePath(settings_.gatewayDir, n_));
 }
 
 void MessageExport::Write(std::int32_t position) {
@@ -26,7 +27,7 @@ void MessageExport::Write(std::int32_t position) {
     } catch (const std::exception& error) {
         if (!request_.Discard())
             throw Error(std::string(error.what()) + "; the unfinished request file " +
-                        AnsiText(RequestFilePath(settings_.gatewayDir, n_)) +
+                        AnsiText(RequestWritingPath(settings_.gatewayDir, n_)) +
                         " could not be removed");
         throw;
     }

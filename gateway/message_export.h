@@ -23,8 +23,8 @@ struct GatewaySettings {
 void ShowNoteText(MailboxSource& mailbox, MessageView& view);
 
 // The export of one message as number n: its request file, its body file and its attachment
-// copies, each file written before the line that names it, and the message shown in the views
-// on the way.
+// copies, each file written before the line that names it, the request given its name only after
+// all of them, and the message shown in the views on the way.
 class MessageExport {
 public:
     MessageExport(MailboxSource& mailbox, ExportViews views, const GatewaySettings& settings,
@@ -35,7 +35,7 @@ public:
     // then nothing else is read or written.
     bool Begin();
     // Selects the message at the list position and writes the rest. Any failure propagates,
-    // the request file removed: a request without its last lines must never reach the gateway.
+    // the unfinished request file removed.
     void Write(std::int32_t position);
 
 private:

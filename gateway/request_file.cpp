@@ -31,12 +31,14 @@ RequestFile::~RequestFile() {
     CloseQuietly();
 }
 
-bool RequestFile::Create(const Path& path) {
+bool RequestFile::Create(const Path& temporary, const Path& path) {
     CloseQuietly();
-    if (!file_.Create(path)) {
+    if (!file_.Create(temporary)) {
+        temporary_ = Path();
         path_ = Path();
         return false;
     }
+    temporary_ = temporary;
     path_ = path;
     buffer_.reserve(BufferSize);
     return true;
@@ -66,11 +68,16 @@ void RequestFile::Close() {
     // The file is closed even when the last of the buffer cannot be written.
     try {
         Flush();
+        // Named before its bytes are on the disk, a request could be found empty after a
+        // power failure.
+        file_.WriteThrough();
     } catch (...) {
         OutputFile closing = std::move(file_);
         throw;
     }
     file_.Close();
+    RenameReplacing(temporary_, path_);
+    temporary_ = Path();
 }
 
 bool RequestFile::Discard() {
@@ -81,14 +88,18 @@ bool RequestFile::Discard() {
     } catch (const Error&) {
         // The file goes away regardless.
     }
-    const Path path = std::exchange(path_, {});
-    return path.empty() || RemoveFile(path);
+    path_ = Path();
+    const Path temporary = std::exchange(temporary_, {});
+    return temporary.empty() || RemoveFile(temporary);
 }
 
 void RequestFile::CloseQuietly() noexcept {
+    // Not named: a request left unfinished never looks like one to the gateway.
+    OutputFile closing = std::move(file_);
     try {
-        if (file_.IsOpen()) {
-            Close();
+        if (closing.IsOpen()) {
+            closing.Write(std::exchange(buffer_, std::string()));
+            closing.Close();
         }
     } catch (...) {
         // What reached the file stays; nobody is left to tell.

@@ -13,29 +13,34 @@ namespace kelvor {
 // blank, so a value can never start a line of its own.
 std::string RequestValue(std::string_view value);
 
-// The request file of one export, written through a buffer. Every write that fails raises
-// EInOutError; a failure may surface at a later write or at Close, when the buffer is flushed.
+// The request file of one export, written through a buffer under a temporary name and given
+// its own name only once whole. Every write that fails raises EInOutError; a failure may
+// surface at a later write or at Close, when the buffer is flushed.
 class RequestFile {
 public:
     RequestFile() = default;
     RequestFile(const RequestFile&) = delete;
     RequestFile& operator=(const RequestFile&) = delete;
-    // Flushes and closes the file if still open, without reporting errors.
+    // Flushes and closes the file if still open, without reporting errors; it keeps its
+    // temporary name.
     ~RequestFile();
 
-    // Creates the file, replacing one of the same name; a file still open is closed first as the
-    // destructor would. False when it cannot be created.
-    bool Create(const Path& path);
+    // Creates the file under its temporary name, replacing one of that name, to be given the
+    // name `path` by Close; a file still open is closed first as the destructor would. False
+    // when it cannot be created.
+    bool Create(const Path& temporary, const Path& path);
     bool IsOpen() const noexcept { return file_.IsOpen(); }
 
     void Write(std::string_view text);
     void EndLine();
     void WriteLine(std::string_view text);
-    // Flushes and closes; throws EInOutError.
+    // Flushes, writes the file through to the disk, closes it and gives it its name, replacing
+    // a file of that name: under that name the file is never seen other than whole. Throws
+    // EInOutError, or Error when it cannot be renamed.
     void Close();
-    // Closes without reporting errors and removes the file last created, even when already
-    // closed: for an export that failed part-way, its last write or its close included. False
-    // when the file is still there.
+    // Closes without reporting errors and removes the file under its temporary name, even when
+    // already closed: for an export that failed part-way, its last write or its close included.
+    // False when the file is still there.
     [[nodiscard]] bool Discard();
 
     // The keyword lines, values made safe with RequestValue.
@@ -57,6 +62,7 @@ private:
     void CloseQuietly() noexcept;
 
     OutputFile file_;
+    Path temporary_;
     Path path_;
     std::string buffer_;
 };

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelvor {
 
@@ -51,6 +52,9 @@ public:
     bool IsOpen() const noexcept;
     // Writes all of data. Throws EInOutError; a short write is DiskFull.
     void Write(std::string_view data);
+    // Returns once what was written is on the disk, not only in the system's cache. Throws
+    // EInOutError.
+    void WriteThrough();
     // Throws EInOutError when the close fails; the file is closed either way.
     void Close();
 
@@ -81,5 +85,15 @@ void CopyFileReplacing(const Path& from, const Path& to);
 
 // Removes a file; false when it could not be removed.
 bool RemoveFile(const Path& path);
+
+// Gives a closed file another name in the same directory in one step, replacing a file of that
+// name; on Windows it returns once the new name is on the disk. Throws Error "Cannot rename %s to
+// %s: %s" with the system's text for the reason; the file then keeps its old name.
+void RenameReplacing(const Path& from, const Path& to);
+
+// The names of the entries of a directory (files and directories, "." and ".." left out), in no
+// particular order. The directory may end in its separator. None when it cannot be listed:
+// missing, not a directory, or not to be read.
+std::vector<Path> DirectoryNames(const Path& directory);
 
 } // namespace kelvor

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -97,6 +98,11 @@ int CopyInKernel([[maybe_unused]] int in, [[maybe_unused]] int out, [[maybe_unus
 #endif
 }
 
+void CloseDirectory(DIR* directory) noexcept {
+    ::closedir(directory);
+}
+using UniqueDirectory = UniqueHandle<DIR*, CloseDirectory>;
+
 } // namespace
 
 void CloseFileHandle(FileHandle file) noexcept {
@@ -163,6 +169,12 @@ void OutputFile::Write(std::string_view data) {
     }
 }
 
+void OutputFile::WriteThrough() {
+    if (::fsync(Fd(file_)) != 0) {
+        ThrowInOutError();
+    }
+}
+
 void OutputFile::Close() {
     CloseChecked(file_);
 }
@@ -211,6 +223,29 @@ void CopyFileReplacing(const Path& from, const Path& to) {
 
 bool RemoveFile(const Path& path) {
     return ::unlink(path.c_str()) == 0;
+}
+
+void RenameReplacing(const Path& from, const Path& to) {
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        const int error = errno;
+        throw Error("Cannot rename " + AnsiText(from) + " to " + AnsiText(to) + ": " +
+                    std::strerror(error));
+    }
+}
+
+std::vector<Path> DirectoryNames(const Path& directory) {
+    std::vector<Path> names;
+    const UniqueDirectory entries(::opendir(directory.c_str()));
+    if (!entries) {
+        return names;
+    }
+    while (const dirent* entry = ::readdir(entries.get())) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.emplace_back(std::string(name));
+        }
+    }
+    return names;
 }
 
 } // namespace kelvor

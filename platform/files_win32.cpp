@@ -55,6 +55,14 @@ std::string SystemMessage(DWORD code) {
     return message;
 }
 
+void CloseFind(HANDLE search) noexcept {
+    FindClose(search);
+}
+HANDLE NoFind() noexcept {
+    return INVALID_HANDLE_VALUE;
+}
+using UniqueFind = UniqueHandle<HANDLE, CloseFind, NoFind>;
+
 } // namespace
 
 void CloseFileHandle(FileHandle file) noexcept {
@@ -128,6 +136,12 @@ void OutputFile::Write(std::string_view data) {
     }
 }
 
+void OutputFile::WriteThrough() {
+    if (!FlushFileBuffers(Handle(file_))) {
+        ThrowInOutError();
+    }
+}
+
 void OutputFile::Close() {
     CloseChecked(file_);
 }
@@ -183,6 +197,35 @@ void CopyFileReplacing(const Path& from, const Path& to) {
 
 bool RemoveFile(const Path& path) {
     return DeleteFileW(path.c_str()) != 0;
+}
+
+void RenameReplacing(const Path& from, const Path& to) {
+    if (!MoveFileExW(from.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const std::string reason = SystemMessage(GetLastError());
+        throw Error("Cannot rename " + AnsiText(from) + " to " + AnsiText(to) + ": " + reason);
+    }
+}
+
+std::vector<Path> DirectoryNames(const Path& directory) {
+    std::wstring pattern = directory.native();
+    if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') {
+        pattern += L'\\';
+    }
+    pattern += L'*';
+    std::vector<Path> names;
+    WIN32_FIND_DATAW entry{};
+    const UniqueFind search(FindFirstFileW(pattern.c_str(), &entry));
+    if (!search) {
+        return names;
+    }
+    do {
+        const std::wstring_view name = entry.cFileName;
+        if (name != L"." && name != L"..") {
+            names.emplace_back(std::wstring(name));
+        }
+    } while (FindNextFileW(search.get(), &entry));
+    return names;
 }
 
 } // namespace kelvor

@@ -156,13 +156,15 @@ TEST_F(ExportTest, BodyIsCompleteAndEachCopyMadeBeforeTheRequestNamesThem) {
         if (op == "get AttachmentCount")
             seen.push_back(op + " body " + std::to_string(Body(1).size()));
         if (op == "get AttachmentName")
-            seen.push_back(op + " " + folder.Listing("ATT_IN"));
+            seen.push_back(op + " " + folder.Listing("ATT_IN") + ", " + folder.Listing("API_IN"));
     };
     EXPECT_EQ(Select(2), ExportOutcome::Exported);
-    EXPECT_EQ(seen, (std::vector<std::string>{
-                        "get AttachmentCount body 4", "get AttachmentCount body 4",
-                        "get AttachmentName 1.0 1.MSG", "get AttachmentName 1.0 1.1 1.MSG",
-                        "get AttachmentName 1.0 1.1 1.2 1.MSG"}));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"get AttachmentCount body 4", "get AttachmentCount body 4",
+                                        "get AttachmentName 1.0 1.MSG, 1.tmp",
+                                        "get AttachmentName 1.0 1.1 1.MSG, 1.tmp",
+                                        "get AttachmentName 1.0 1.1 1.2 1.MSG, 1.tmp"}));
+    EXPECT_EQ(folder.Listing("API_IN"), "1.API") << "named only once whole";
 }
 
 // Export numbers have no leading zeros, up to the largest; past it nothing is exported and the
@@ -190,7 +192,7 @@ TEST_F(ExportTest, ExportNumbersHaveNoLeadingZerosUpToTheLargest) {
         FAIL() << "no error";
     } catch (const Error& error) {
         EXPECT_STREQ(error.what(),
-                     "No export number is left: this run has made 2147483647 exports");
+                     "No export number is left: the gateway has had every number up to 2147483647");
     }
     EXPECT_EQ(last.Values().ExportCounter, 2147483647);
     EXPECT_EQ(folder.Listing("API_IN"), "10.API 2147483647.API");
@@ -251,18 +253,55 @@ TEST_F(ExportTest, ConvertContinuesTheNumbersAfterSingleExports) {
               (std::vector<std::pair<int, int>>{{1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}}));
 }
 
-TEST_F(ExportTest, SecondRunIntoTheSameTreeReplacesFiles) {
-    const std::string longer(5000, 'x');
-    WriteBytes(folder.ApiIn("1.API"), longer);
-    WriteBytes(folder.AttIn("1.MSG"), longer);
-    WriteBytes(folder.AttIn("1.0"), longer);
+// A run numbers its exports after the files that earlier runs left in API_IN and ATT_IN, and
+// leaves those files as they are. Only names an export writes count.
+struct NumberingCase {
+    std::string name;
+    std::vector<std::string> earlier; // "API_IN/3.API", ...
+    int first;                        // 0: no number is left
+};
+
+class ExportNumbering : public ExportTest, public testing::WithParamInterface<NumberingCase> {};
+
+TEST_P(ExportNumbering, FollowsTheFilesOfEarlierRuns) {
+    const std::filesystem::path gateway = folder.Gateway();
+    for (const std::string& name : GetParam().earlier)
+        WriteBytes(gateway / name, "earlier " + name);
     Start();
-    EXPECT_EQ(Select(1), ExportOutcome::Exported);
-    EXPECT_EQ(Request(1),
-              Expected(1, "One; with, marks", "ACME.MAIN.jsmith", "Bob", {"report.pdf"}));
-    EXPECT_EQ(Body(1), "See attached.\r\n");
-    EXPECT_EQ(Copy("1.0"), Pdf);
+    const int n = GetParam().first;
+    if (n > 0) {
+        EXPECT_EQ(Select(0), ExportOutcome::Exported);
+        EXPECT_EQ(Request(n), Expected(n, "No attachments", "ACME.MAIN.jsmith", "Ann Example", {}));
+    } else {
+        EXPECT_THROW(Select(0), Error);
+    }
+    for (const std::string& name : GetParam().earlier)
+        EXPECT_EQ(ReadBytes(gateway / name), "earlier " + name);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Gateways, ExportNumbering,
+    testing::Values(
+        NumberingCase{"AnEmptyGatewayStartsAtOne", {}, 1},
+        NumberingCase{
+            "AfterTheHighestRequest", {"API_IN/1.API", "API_IN/3.API", "API_IN/2.API"}, 4},
+        NumberingCase{"AfterABodyFile", {"API_IN/2.API", "ATT_IN/7.MSG"}, 8},
+        NumberingCase{"AfterAnAttachmentCopy", {"ATT_IN/1.0", "ATT_IN/9.12"}, 10},
+        NumberingCase{"AfterARequestLeftUnfinished", {"API_IN/5.tmp", "ATT_IN/5.MSG"}, 6},
+        NumberingCase{
+            "AfterASuffixInAnyCase", {"API_IN/11.api", "ATT_IN/12.Msg", "API_IN/13.TMP"}, 14},
+        NumberingCase{"NotAfterNamesNoExportWrites",
+                      {"API_IN/a12.API", "API_IN/12a.API", "API_IN/12.API.bak", "API_IN/ 12.API",
+                       "API_IN/12.MSG", "API_IN/12.0", "API_IN/12", "API_IN/.API", "API_IN/-12.API",
+                       "API_IN/1e3.API", "ATT_IN/12.API", "ATT_IN/12.tmp", "ATT_IN/12.00",
+                       "ATT_IN/12.0x", "ATT_IN/12.", "ATT_IN/12.-1", "ATT_IN/+12.MSG"},
+                      1},
+        // No export writes one; 12.API would not replace 012.API.
+        NumberingCase{"NotAfterNumbersWithLeadingZeros", {"API_IN/012.API", "ATT_IN/007.MSG"}, 1},
+        NumberingCase{"UpToTheLargestNumber", {"API_IN/2147483646.API"}, 2147483647},
+        NumberingCase{"NoneLeftAfterTheLargest", {"ATT_IN/2147483647.MSG"}, 0},
+        NumberingCase{"NoneLeftBeyondThe32BitRange", {"API_IN/99999999999999999999.API"}, 0}),
+    [](const testing::TestParamInfo<NumberingCase>& info) { return info.param.name; });
 
 TEST_F(ExportTest, TextsAreConvertedToTheCodePage) {
     f.mailbox.messages[2].subject = u"Caf\u00e9 \u20ac";
@@ -334,13 +373,6 @@ TEST_F(ExportTest, AttachmentThatCannotBeCopiedEndsTheExport) {
     EXPECT_EQ(f.attachmentList.items.size(), 2u);
 }
 
-TEST_F(ExportTest, CopyReplacesAnEarlierCopyOfTheSameName) {
-    WriteBytes(folder.AttIn("1.0"), "old");
-    Start();
-    EXPECT_EQ(Select(1), ExportOutcome::Exported);
-    EXPECT_EQ(Copy("1.0"), Pdf);
-}
-
 TEST_F(ExportTest, TextTooLongForTheMessageViewEndsTheExportBeforeTheBody) {
     Start();
     f.messageView.capacity = 4;
@@ -355,7 +387,8 @@ TEST_F(ExportTest, TextTooLongForTheMessageViewEndsTheExportBeforeTheBody) {
     EXPECT_EQ(f.form.Values().ExportCounter, 1);
 }
 
-// A request file that cannot be removed after a failure is named in the export's error.
+// A request file that cannot be removed after a failure is named in the export's error; it
+// keeps its temporary name.
 TEST_F(ExportTest, AnUnfinishedRequestThatCannotBeRemovedIsReported) {
 #ifndef _WIN32
     GTEST_SKIP() << "only Windows keeps a file that another program holds open";
@@ -365,7 +398,7 @@ TEST_F(ExportTest, AnUnfinishedRequestThatCannotBeRemovedIsReported) {
     std::ifstream gateway;
     f.mailbox.onCall = [&](const std::string& op) {
         if (op == "get MsgOrigDisplayName")
-            gateway.open(folder.ApiIn("1.API"));
+            gateway.open(folder.ApiIn("1.tmp"));
     };
     f.mailbox.faults["get MsgNoteText"] = 0;
     try {
@@ -374,9 +407,10 @@ TEST_F(ExportTest, AnUnfinishedRequestThatCannotBeRemovedIsReported) {
     } catch (const Error& error) {
         EXPECT_EQ(std::string(error.what()),
                   "Injected failure of get MsgNoteText; the unfinished request file " +
-                      folder.ApiIn("1.API") + " could not be removed");
+                      folder.ApiIn("1.tmp") + " could not be removed");
     }
     EXPECT_TRUE(gateway.is_open());
+    EXPECT_EQ(folder.Listing("API_IN"), "1.tmp");
 #endif
 }
 

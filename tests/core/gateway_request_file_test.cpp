@@ -52,7 +52,7 @@ std::string WrittenRequest(const Request& request) {
     TempDir dir;
     const std::filesystem::path path = dir / "request.API";
     RequestFile file;
-    EXPECT_TRUE(file.Create(path));
+    EXPECT_TRUE(file.Create(dir / "request.tmp", path));
     WriteRequest(file, request);
     file.Close();
     return ReadBytes(path);
@@ -196,7 +196,7 @@ TEST(RequestFile, ReplacesAnEarlierFileAndWritesLongValuesWhole) {
     const std::string longSubject(200000, 's');
     const std::string senders[] = {std::string(65535, 'a'), std::string(65536, 'b'), "c"};
     RequestFile file;
-    ASSERT_TRUE(file.Create(path));
+    ASSERT_TRUE(file.Create(dir / "1.tmp", path));
     file.WriteSubject(longSubject);
     std::string expected = "SUBJECT= " + longSubject + ";\r\n";
     for (const std::string& sender : senders) {
@@ -211,7 +211,7 @@ TEST(RequestFile, WritesManyRequestsInARow) {
     TempDir dir;
     for (std::int32_t n = 1; n <= 50; ++n) {
         RequestFile file;
-        ASSERT_TRUE(file.Create(dir / (std::to_string(n) + ".API")));
+        ASSERT_TRUE(file.Create(dir / "writing", dir / (std::to_string(n) + ".API")));
         WriteRequest(file, {n, "S" + std::to_string(n), "A", "B", "u", "F", {}});
         file.Close();
     }
@@ -220,54 +220,75 @@ TEST(RequestFile, WritesManyRequestsInARow) {
                                                   "FROM-TEXT= F;\r\n"
                                                   "MSG-FILE= 50.MSG;\r\n"
                                                   "-END-\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "writing"));
 }
 
 TEST(RequestFile, ReportsAFileItCannotCreate) {
     TempDir dir;
     RequestFile file;
-    EXPECT_FALSE(file.Create(dir / "API_IN/1.API"));
+    EXPECT_FALSE(file.Create(dir / "API_IN/1.tmp", dir / "API_IN/1.API"));
     EXPECT_FALSE(file.IsOpen());
 }
 
 TEST(RequestFile, DiscardRemovesAnUnfinishedFile) {
     TempDir dir;
-    const std::filesystem::path path = dir / "3.API";
     RequestFile file;
-    ASSERT_TRUE(file.Create(path));
+    ASSERT_TRUE(file.Create(dir / "3.tmp", dir / "3.API"));
     file.WriteHeader();
     EXPECT_TRUE(file.Discard());
     EXPECT_FALSE(file.IsOpen());
-    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
-TEST(RequestFile, KeepsWhatWasWrittenWhenLeftOpen) {
+// A request that cannot be given its name is reported, and Discard then removes it.
+TEST(RequestFile, ThatCannotBeNamedIsReportedAndDiscarded) {
     TempDir dir;
-    const std::filesystem::path path = dir / "4.API";
+    std::filesystem::create_directories(dir / "3.API" / "taken");
+    RequestFile file;
+    ASSERT_TRUE(file.Create(dir / "3.tmp", dir / "3.API"));
+    file.WriteHeader();
+    try {
+        file.Close();
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        const std::string start =
+            "Cannot rename " + (dir / "3.tmp").string() + " to " + (dir / "3.API").string() + ": ";
+        EXPECT_EQ(std::string(error.what()).substr(0, start.size()), start);
+    }
+    EXPECT_TRUE(file.Discard());
+    EXPECT_FALSE(std::filesystem::exists(dir / "3.tmp"));
+}
+
+TEST(RequestFile, KeepsWhatWasWrittenUnderItsTemporaryNameWhenLeftOpen) {
+    TempDir dir;
     {
         RequestFile file;
-        ASSERT_TRUE(file.Create(path));
+        ASSERT_TRUE(file.Create(dir / "4.tmp", dir / "4.API"));
         file.WriteHeader();
         file.WriteSubject("cut");
     }
-    EXPECT_EQ(ReadBytes(path), Header + "SUBJECT= cut;\r\n");
+    EXPECT_EQ(ReadBytes(dir / "4.tmp"), Header + "SUBJECT= cut;\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "4.API"));
 }
 
 TEST(RequestFile, ClosesTheOpenFileWhenCreatingTheNext) {
     TempDir dir;
     RequestFile file;
-    ASSERT_TRUE(file.Create(dir / "1.API"));
+    ASSERT_TRUE(file.Create(dir / "1.tmp", dir / "1.API"));
     file.WriteLine("first");
-    ASSERT_TRUE(file.Create(dir / "2.API"));
+    ASSERT_TRUE(file.Create(dir / "2.tmp", dir / "2.API"));
     file.WriteLine("second");
     file.Close();
-    EXPECT_EQ(ReadBytes(dir / "1.API"), "first\r\n");
+    EXPECT_EQ(ReadBytes(dir / "1.tmp"), "first\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "1.API"));
     EXPECT_EQ(ReadBytes(dir / "2.API"), "second\r\n");
 }
 
 #ifndef _WIN32
 TEST(RequestFile, ReportsAFullDiskAndClosesAllTheSame) {
+    TempDir dir;
     RequestFile file;
-    ASSERT_TRUE(file.Create(std::filesystem::path("/dev/full")));
+    ASSERT_TRUE(file.Create(std::filesystem::path("/dev/full"), dir / "1.API"));
     file.WriteHeader();
     try {
         file.Close();
@@ -276,11 +297,13 @@ TEST(RequestFile, ReportsAFullDiskAndClosesAllTheSame) {
         EXPECT_STREQ(error.what(), "Disk full");
     }
     EXPECT_FALSE(file.IsOpen());
+    EXPECT_FALSE(std::filesystem::exists(dir / "1.API"));
 }
 
 TEST(RequestFile, ReportsAFullDiskAtTheWriteThatFillsTheBuffer) {
+    TempDir dir;
     RequestFile file;
-    ASSERT_TRUE(file.Create(std::filesystem::path("/dev/full")));
+    ASSERT_TRUE(file.Create(std::filesystem::path("/dev/full"), dir / "1.API"));
     EXPECT_THROW(
         {
             for (int i = 0; i < 100000; ++i) {
@@ -305,6 +328,7 @@ TEST(GatewayPaths, NameTheFilesByTheirNumbers) {
         {RequestFilePath(gw, 1), api + "1.API"},
         {RequestFilePath(gw, 10), api + "10.API"},
         {RequestFilePath(gw, 2147483647), api + "2147483647.API"},
+        {RequestWritingPath(gw, 12), api + "12.tmp"},
         {BodyFilePath(gw, 7), att + "7.MSG"},
         {BodyFilePath(gw, 130), att + "130.MSG"},
         {AttachmentCopyPath(gw, 10, 0), att + "10.0"},

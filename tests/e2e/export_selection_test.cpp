@@ -1,6 +1,7 @@
 // The real kelvor.exe exporting as a user drives it: subjects chosen by mouse and by the arrow
 // keys, a user name typed and cleared, Convert after single exports, and a second run into the
-// same gateway tree. Every file of the gateway tree is compared byte for byte.
+// same gateway tree, numbered after the first. Every file of the gateway tree is compared byte
+// for byte.
 
 #include "support/e2e_export.h"
 
@@ -135,21 +136,21 @@ TEST(ExportSelection, ClicksKeysConvertAndASecondRunIntoTheSameGateway) {
     window = KelvorWindow(run.MainWindow());
     ASSERT_TRUE(window.Ready());
 
-    // Enter presses the focused Convert: exports 1 to 5 replace the first run's, copies too;
-    // 6 to 8 and the first run's copies 1.1 and 1.2 stay as they were.
+    // Enter presses the focused Convert: exports 9 to 13 follow the first run's, whose files
+    // all stay as they were.
     PressKey(VK_RETURN);
     for (int i = 0; i < 5; ++i)
-        Exported(run, gateway, 1 + i, messages[static_cast<std::size_t>(i)], "carl");
+        Exported(run, gateway, 9 + i, messages[static_cast<std::size_t>(i)], "carl");
     gateway.ExpectOnDisk(run.Folder());
 
-    // Stepping up through the list exports every message passed; down again is export 10.
+    // Stepping up through the list exports every message passed; down again is export 18.
     PressKey(VK_TAB);
     EXPECT_TRUE(WaitFor([&] { return window.Focus() == window.Control(SubjectListId); }));
     PressKeyTimes(VK_UP, 4);
     PressKey(VK_DOWN);
     for (int i = 0; i < 4; ++i)
-        Exported(run, gateway, 6 + i, messages[static_cast<std::size_t>(3 - i)], "carl");
-    Exported(run, gateway, 10, messages[1], "carl");
+        Exported(run, gateway, 14 + i, messages[static_cast<std::size_t>(3 - i)], "carl");
+    Exported(run, gateway, 18, messages[1], "carl");
     EXPECT_EQ(window.SelectedSubject(), 1);
     ExpectViewsShow(window, messages[1]);
     gateway.ExpectOnDisk(run.Folder());
