@@ -156,13 +156,11 @@ std::string Ansi(const std::u16string& text) {
     return driver::Narrow({reinterpret_cast<const wchar_t*>(text.data()), text.size()}, CP_ACP);
 }
 
-// Export n of the message at the position: the request file created first and written last, in
-// one piece; between, the reads an export makes, in its order, and the body and copy files.
-void FloorExport(MapiControls& mailbox, const std::wstring& gateway, int position, int n) {
+// The request of export n, written to its open file.
+void FloorRequest(MapiControls& mailbox, const std::wstring& gateway, int position, int n,
+                  const File& request) {
     const std::string number = std::to_string(n);
     const std::wstring name = std::to_wstring(n);
-    const File request(gateway + L"API_IN\\" + name + L".API", GENERIC_WRITE, FILE_SHARE_READ,
-                       CREATE_ALWAYS);
     mailbox.SetMsgIndex(position);
     std::string bytes =
         "WPC-API= 1.2;\r\nMSG-TYPE= MAIL;\r\nMSG-ACTION= Import-Inbox;\r\nSUBJECT= ";
@@ -193,6 +191,19 @@ void FloorExport(MapiControls& mailbox, const std::wstring& gateway, int positio
         bytes += "\r\n;\r\n";
     }
     request.Write(bytes + "-END-\r\n");
+}
+
+// Export n of the message at the position: the request file created first under its temporary
+// name and written last, in one piece, then given its name; between, the reads an export makes,
+// in its order, and the body and copy files.
+void FloorExport(MapiControls& mailbox, const std::wstring& gateway, int position, int n) {
+    const std::wstring name = std::to_wstring(n);
+    const std::wstring temporary = gateway + L"API_IN\\" + name + L".tmp";
+    FloorRequest(mailbox, gateway, position, n,
+                 File(temporary, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS));
+    if (!MoveFileExW(temporary.c_str(), (gateway + L"API_IN\\" + name + L".API").c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw std::runtime_error("cannot rename " + driver::Utf8(temporary));
 }
 
 // The floor: the controls set up as kelvor.exe's start-up sets them up, untimed, then every

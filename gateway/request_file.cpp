@@ -68,9 +68,6 @@ void RequestFile::Close() {
     // The file is closed even when the last of the buffer cannot be written.
     try {
         Flush();
-        // Named before its bytes are on the disk, a request could be found empty after a
-        // power failure.
-        file_.WriteThrough();
     } catch (...) {
         OutputFile closing = std::move(file_);
         throw;

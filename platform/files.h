@@ -52,9 +52,6 @@ public:
     bool IsOpen() const noexcept;
     // Writes all of data. Throws EInOutError; a short write is DiskFull.
     void Write(std::string_view data);
-    // Returns once what was written is on the disk, not only in the system's cache. Throws
-    // EInOutError.
-    void WriteThrough();
     // Throws EInOutError when the close fails; the file is closed either way.
     void Close();
 

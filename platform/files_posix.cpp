@@ -169,12 +169,6 @@ void OutputFile::Write(std::string_view data) {
     }
 }
 
-void OutputFile::WriteThrough() {
-    if (::fsync(Fd(file_)) != 0) {
-        ThrowInOutError();
-    }
-}
-
 void OutputFile::Close() {
     CloseChecked(file_);
 }

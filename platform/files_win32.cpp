@@ -136,12 +136,6 @@ void OutputFile::Write(std::string_view data) {
     }
 }
 
-void OutputFile::WriteThrough() {
-    if (!FlushFileBuffers(Handle(file_))) {
-        ThrowInOutError();
-    }
-}
-
 void OutputFile::Close() {
     CloseChecked(file_);
 }

@@ -88,13 +88,13 @@ TEST(AdministratorFiles, TheCopyOfAReadOnlySourceIsAPlainFileTheGatewayCanDelete
     KelvorRun run("{}");
     const std::string bytes = std::string("%PDF\0 read-only", 15);
     const std::string path = run.Folder().Attachment("report.pdf", bytes);
-    const std::wstring source = Wide(path);
+    const std::wstring source = std::filesystem::path(path).wstring();
     ASSERT_TRUE(SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_READONLY));
     const MailMessage message{"Report", "Ann", "Text", "Text", {{"report.pdf", path, bytes}}};
     run.Mailbox().WriteFile("mailbox.json", MailboxFile({message}));
 
     ConvertOnce(run, run.Folder().Gateway(), RequestBytes(1, message, "jsmith"));
-    const std::wstring copy = Wide(run.Folder().AttIn("1.0"));
+    const std::wstring copy = std::filesystem::path(run.Folder().AttIn("1.0")).wstring();
     EXPECT_EQ(FileBytes(copy), bytes);
     EXPECT_EQ(GetFileAttributesW(copy.c_str()) &
                   (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
