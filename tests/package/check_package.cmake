@@ -92,7 +92,7 @@ if(without_line_ends MATCHES " 0[ad]" OR NOT readme_bytes MATCHES " 0d 0a$")
 endif()
 file(READ ${WORK}/extracted/README.txt readme)
 # What Windows users must learn from it; each phrase on one line of the text.
-foreach(phrase "32-bit" "MAPI session control" "MAPI messages control" "registered and licensed"
+foreach(phrase "32-bit" "MAPI session control" "MAPI messages control" "installed and registered"
                "MAPI profile" "kelvor.prm" "API_IN" "ATT_IN" "G:\\GATEWAY\\"
                "kelvor.exe \"John Smith\"" "Username" "Convert" "Application Error" "exit code 1"
                "OLE error 80040154" "Class not registered" "EOleSysError: "
