@@ -215,11 +215,14 @@ TEST(RequestFile, WritesManyRequestsInARow) {
         WriteRequest(file, {n, "S" + std::to_string(n), "A", "B", "u", "F", {}});
         file.Close();
     }
-    EXPECT_EQ(ReadBytes(dir / "50.API"), Header + "SUBJECT= S50;\r\n"
-                                                  "TO= A.B.u;\r\n"
-                                                  "FROM-TEXT= F;\r\n"
-                                                  "MSG-FILE= 50.MSG;\r\n"
-                                                  "-END-\r\n");
+    for (std::int32_t n = 1; n <= 50; ++n) {
+        const std::string number = std::to_string(n);
+        EXPECT_EQ(ReadBytes(dir / (number + ".API")),
+                  Header + "SUBJECT= S" + number +
+                      ";\r\nTO= A.B.u;\r\nFROM-TEXT= F;\r\nMSG-FILE= " + number +
+                      ".MSG;\r\n-END-\r\n")
+            << number;
+    }
 }
 
 TEST(RequestFile, ReportsAFileItCannotCreate) {
