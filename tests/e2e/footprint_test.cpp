@@ -6,10 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <stdexcept>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace kelvor::testing_support {
 namespace {
@@ -18,6 +23,7 @@ using namespace win32;
 
 using Snapshot = std::map<std::wstring, std::string>;
 using UniqueKey = UniqueHandle<HKEY, RegCloseKey>;
+using UniqueEvent = UniqueHandle<HANDLE, CloseHandle>;
 
 // Every key and value under `key`, each value with its type and bytes.
 void ReadTree(HKEY key, const std::wstring& name, Snapshot& snapshot) {
@@ -80,9 +86,17 @@ std::map<std::filesystem::path, std::string> Files(const std::filesystem::path& 
 
 // Wine's own registration of fonts, which the first process to start after a change of the
 // screen resolution (the layout tests make some) writes anew.
+constexpr const wchar_t* FontPaths[] = {
+    L"HKCU\\Software\\Wine\\Fonts",
+    L"HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
+    L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Fonts",
+};
+
 bool WinesFonts(const std::wstring& name) {
-    return name.starts_with(L"HKCU\\Software\\Wine\\Fonts") ||
-           name.find(L"\\CurrentVersion\\Fonts") != std::wstring::npos;
+    return std::any_of(std::begin(FontPaths), std::end(FontPaths), [&](const wchar_t* font) {
+        return name == font || name.starts_with(std::wstring(font) + L"\\") ||
+               name.starts_with(std::wstring(font) + L"|");
+    });
 }
 
 std::vector<std::wstring> Differences(const Snapshot& before, const Snapshot& after) {
@@ -102,6 +116,69 @@ std::vector<std::wstring> Differences(const Snapshot& before, const Snapshot& af
     return differences;
 }
 
+// Signalled by any write to a key, or under it, the same value written again included: such a
+// write leaves no difference behind once an earlier run has made it.
+class KeyWatch {
+public:
+    KeyWatch(HKEY key, bool subtree) : event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+        if (RegNotifyChangeKeyValue(key, subtree,
+                                    REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                    event_.get(), TRUE) != ERROR_SUCCESS)
+            throw std::runtime_error("cannot watch a key");
+    }
+    bool Written() const { return WaitForSingleObject(event_.get(), 0) == WAIT_OBJECT_0; }
+
+private:
+    UniqueEvent event_;
+};
+
+// Watches everything under a key but Wine's font registration: a key that holds it is watched
+// for its own values and subkeys, each of its subkeys on its own.
+class RegistryWatch {
+public:
+    // `path` names the key for the report.
+    RegistryWatch(HKEY root, const wchar_t* subkey, const std::wstring& path) {
+        Watch(root, subkey, path);
+    }
+
+    // The keys written to, by their paths.
+    std::vector<std::wstring> Written() const {
+        std::vector<std::wstring> written;
+        for (const auto& [path, watch] : watches_)
+            if (watch.Written())
+                written.push_back(path);
+        return written;
+    }
+
+private:
+    void Watch(HKEY parent, const wchar_t* subkey, const std::wstring& path) {
+        if (WinesFonts(path))
+            return;
+        HKEY opened = nullptr;
+        if (RegOpenKeyExW(parent, subkey, 0, KEY_NOTIFY | KEY_READ, &opened) != ERROR_SUCCESS)
+            return;
+        keys_.emplace_back(opened);
+        const bool holdsFonts =
+            std::any_of(std::begin(FontPaths), std::end(FontPaths), [&](const wchar_t* font) {
+                return std::wstring_view(font).starts_with(path + L"\\");
+            });
+        watches_.emplace_back(path, KeyWatch(opened, !holdsFonts));
+        if (!holdsFonts)
+            return;
+        wchar_t name[256];
+        for (DWORD i = 0;; ++i) {
+            DWORD length = 256;
+            if (RegEnumKeyExW(opened, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
+            Watch(opened, name, path + L"\\" + name);
+        }
+    }
+
+    std::vector<UniqueKey> keys_;
+    std::vector<std::pair<std::wstring, KeyWatch>> watches_;
+};
+
 TEST(Footprint, ARunWritesNothingBesideTheProgramAndNoRegistryEntries) {
     const MailMessage second{"Second", "Bob", "Two", "Two", {}};
     KelvorRun run(MailboxFile({{"First", "Ann", "One", "One", {}}, second}), KELVOR_EXE, "program");
@@ -109,6 +186,8 @@ TEST(Footprint, ARunWritesNothingBesideTheProgramAndNoRegistryEntries) {
     const auto files = Files(program);
     ASSERT_EQ(files.size(), 2u) << "kelvor.exe and kelvor.prm";
     const Snapshot registry = Registry();
+    const RegistryWatch user(HKEY_CURRENT_USER, L"", L"HKCU");
+    const RegistryWatch machine(HKEY_LOCAL_MACHINE, L"Software", L"HKLM\\Software");
 
     run.Start(L"jsmith");
     const KelvorWindow window(run.MainWindow());
@@ -120,6 +199,8 @@ TEST(Footprint, ARunWritesNothingBesideTheProgramAndNoRegistryEntries) {
 
     EXPECT_EQ(Files(program), files);
     EXPECT_EQ(Differences(registry, Registry()), std::vector<std::wstring>{});
+    EXPECT_EQ(user.Written(), std::vector<std::wstring>{});
+    EXPECT_EQ(machine.Written(), std::vector<std::wstring>{});
 }
 
 } // namespace
