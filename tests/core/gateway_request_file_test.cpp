@@ -27,7 +27,9 @@ struct Request {
     std::vector<std::string> attachmentNames;
 };
 
-// Writes a request in the order an export does.
+// Writes a request through each of the file's line writers in the order of a request's lines,
+// so that the tests here see the lines' texts; the order the export itself writes them in is
+// checked by ExportTest against requests written out.
 void WriteRequest(RequestFile& file, const Request& request) {
     file.WriteHeader();
     file.WriteSubject(request.subject);
