@@ -8,6 +8,7 @@
 
 #include <shobjidl.h>
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
