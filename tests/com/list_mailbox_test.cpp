@@ -103,7 +103,8 @@ TEST_F(ListMailboxTest, PrintsTheSubjectsInTheAnsiCodePageAfterTheStartUpCalls) 
                                  "R\xE9union de l'\xE9quipe : compte rendu\r\n"
                                  "Zam\xF3wienie nr 4711 \x96 L\xF3"
                                  "dz\r\n"
-                                 "Visit to the Tokyo office (??????)\r\n"
+                                 "Visit to the Tokyo office (??????"
+                                 ")\r\n"
                                  "Re: Server migration checklist\r\n";
     constexpr std::int32_t count = 6;
     SetEnvironmentVariableA("KELVOR_STANDIN_LOG", logPath_.c_str());
