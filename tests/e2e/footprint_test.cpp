@@ -90,6 +90,8 @@ constexpr const wchar_t* FontPaths[] = {
     L"HKCU\\Software\\Wine\\Fonts",
     L"HKLM\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
     L"HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Fonts",
+    L"HKLM\\Software\\Wow6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
+    L"HKLM\\Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Fonts",
 };
 
 bool WinesFonts(const std::wstring& name) {
