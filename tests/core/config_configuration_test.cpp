@@ -222,15 +222,16 @@ TEST(LoadConfiguration, TakesNoDirectoryForTheFile) {
 
 TEST(LoadConfiguration, FindsTheFileOfTheRunningProgram) {
     const std::filesystem::path executable = ExecutablePath();
-    const std::filesystem::path path =
-        std::filesystem::path(DirectoryOfPath(executable)) / "kelvor.prm";
+    // The program's folder, with the separator after it.
+    const std::filesystem::path folder = executable.parent_path() / "";
+    const std::filesystem::path path = folder / "kelvor.prm";
     struct Remover {
         std::filesystem::path path;
         ~Remover() { std::filesystem::remove(path); }
     } remover{path};
     WriteBytes(path, "gw\r\nPO1\r\nDOMAIN");
     const Configuration configuration = LoadConfiguration(executable);
-    EXPECT_EQ(configuration.ProgramDir.native(), DirectoryOfPath(executable).native());
+    EXPECT_EQ(configuration.ProgramDir.native(), folder.native());
     EXPECT_EQ(configuration.RecipientQualifier2, "DOMAIN");
 }
 

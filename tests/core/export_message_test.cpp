@@ -373,6 +373,8 @@ TEST_F(ExportTest, AttachmentThatCannotBeCopiedEndsTheExport) {
     EXPECT_EQ(f.attachmentList.items.size(), 2u);
 }
 
+// The view's refusal (the window's own is MemoView.TextBeyondItsCapacityIsAnError) passes out of
+// the export unchanged, which stops before the body file and leaves no request.
 TEST_F(ExportTest, TextTooLongForTheMessageViewEndsTheExportBeforeTheBody) {
     Start();
     f.messageView.capacity = 4;
@@ -380,8 +382,9 @@ TEST_F(ExportTest, TextTooLongForTheMessageViewEndsTheExportBeforeTheBody) {
         Select(0);
         FAIL() << "no error escaped";
     } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), "Text exceeds memo capacity");
+        EXPECT_STREQ(error.what(), testing_support::MemoryText::RefusedText);
     }
+    EXPECT_EQ(f.mailbox.log.back(), "get MsgNoteText") << "no attachment read after the refusal";
     EXPECT_EQ(folder.Listing("ATT_IN"), "");
     EXPECT_EQ(folder.Listing("API_IN"), "");
     EXPECT_EQ(f.form.Values().ExportCounter, 1);
@@ -444,10 +447,17 @@ INSTANTIATE_TEST_SUITE_P(EachRead, ExportMailboxFailure,
                                          "put AttachmentIndex", "get AttachmentPathName",
                                          "get AttachmentName"));
 
+// The export asks the mailbox for no count to check the position against: it sets the position,
+// and the mailbox's refusal ends the export before anything is read.
 TEST_F(ExportTest, PositionBeyondTheMailboxIsPassedOnAndFails) {
     Start();
     f.subjectList.items.push_back("stray");
-    EXPECT_THROW(Select(5), Error);
+    try {
+        Select(5);
+        FAIL() << "no error escaped";
+    } catch (const Error& error) {
+        EXPECT_STREQ(error.what(), "Invalid message index");
+    }
     EXPECT_EQ(f.mailbox.log, (Log{"put MsgIndex 5"}));
     EXPECT_EQ(folder.Listing("API_IN"), "");
 }

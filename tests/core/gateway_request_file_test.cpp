@@ -27,7 +27,9 @@ struct Request {
     std::vector<std::string> attachmentNames;
 };
 
-// Writes a request in the order an export does.
+// Writes a request through each of the file's line writers in the order of a request's lines,
+// so that the tests here see the lines' texts; the order the export itself writes them in is
+// checked by ExportTest against requests written out.
 void WriteRequest(RequestFile& file, const Request& request) {
     file.WriteHeader();
     file.WriteSubject(request.subject);
@@ -215,11 +217,14 @@ TEST(RequestFile, WritesManyRequestsInARow) {
         WriteRequest(file, {n, "S" + std::to_string(n), "A", "B", "u", "F", {}});
         file.Close();
     }
-    EXPECT_EQ(ReadBytes(dir / "50.API"), Header + "SUBJECT= S50;\r\n"
-                                                  "TO= A.B.u;\r\n"
-                                                  "FROM-TEXT= F;\r\n"
-                                                  "MSG-FILE= 50.MSG;\r\n"
-                                                  "-END-\r\n");
+    for (std::int32_t n = 1; n <= 50; ++n) {
+        const std::string number = std::to_string(n);
+        EXPECT_EQ(ReadBytes(dir / (number + ".API")),
+                  Header + "SUBJECT= S" + number +
+                      ";\r\nTO= A.B.u;\r\nFROM-TEXT= F;\r\nMSG-FILE= " + number +
+                      ".MSG;\r\n-END-\r\n")
+            << number;
+    }
     EXPECT_FALSE(std::filesystem::exists(dir / "writing"));
 }
 

@@ -32,14 +32,6 @@ INSTANTIATE_TEST_SUITE_P(
                     MessageCase{112, "I/O error 112"},
                     MessageCase{0x20000005, "I/O error 536870917"}));
 
-TEST(InOutError, IsAnError) {
-    try {
-        throw EInOutError(101);
-    } catch (const Error& error) {
-        EXPECT_STREQ(error.what(), "Disk full");
-    }
-}
-
 struct ErrnoCase {
     int posixError;
     int code;

@@ -244,16 +244,38 @@ INSTANTIATE_TEST_SUITE_P(
                     LateFault{"get AttachmentCount", 2, 3, "line 1\r\nline 2", 0},
                     LateFault{"get AttachmentPathName", 2, 3, "line 1\r\nline 2", 1}));
 
+// The view's refusal (the window's own is MemoView.TextBeyondItsCapacityIsAnError) ends the
+// start-up there: the subjects are listed, no attachment is read.
 TEST_F(StartupTest, TooLongTextForTheMessageViewEscapes) {
     f.messageView.capacity = 5;
     try {
         f.form.RunStartup();
         FAIL() << "no error escaped";
     } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), "Text exceeds memo capacity");
+        EXPECT_STREQ(error.what(), testing_support::MemoryText::RefusedText);
     }
     EXPECT_EQ(f.subjectList.items.size(), 3u);
     EXPECT_EQ(f.mailbox.log.back(), "get MsgNoteText");
+    EXPECT_TRUE(f.attachmentList.items.empty());
+}
+
+// An error of the user name's change handler while the start-up sets the name from the command
+// line ends the start-up there, before the mailbox is listed; the window's guard shows it.
+TEST_F(StartupTest, AnErrorOfTheUserNameChangeHandlerEndsTheStartUp) {
+    f.host.commandLine = "kelvor.exe jsmith";
+    f.userName.onChange = [] { throw Error("name refused"); };
+    try {
+        f.form.RunStartup();
+        FAIL() << "no error escaped";
+    } catch (const Error& error) {
+        EXPECT_STREQ(error.what(), "name refused");
+    }
+    EXPECT_EQ(f.userName.text, "jsmith");
+    EXPECT_FALSE(f.userName.readOnly) << "the start-up went on after the name";
+    EXPECT_TRUE(f.subjectList.items.empty());
+    EXPECT_EQ(std::count(f.mailbox.log.begin(), f.mailbox.log.end(), "put MsgIndex 0"), 0);
+    EXPECT_TRUE(f.host.dialogs.empty());
+    EXPECT_EQ(f.host.closeCount, 0);
 }
 
 } // namespace

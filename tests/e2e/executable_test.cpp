@@ -76,7 +76,6 @@ TEST_F(ExecutableResources, VersionNamesTheProduct) {
     EXPECT_STREQ(value, L"kelvor.exe");
     VS_FIXEDFILEINFO* fixed = nullptr;
     ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
 }
 

@@ -1,7 +1,8 @@
 // The real kelvor.exe when an export fails: a missing gateway directory, a failing mailbox
-// property, an attachment file that is not there. A failed export leaves no request file; the
-// program reports through its error dialog or its general error display.
+// property, an attachment file that is not there or cannot be read. A failed export leaves no
+// request file; the program reports through its error dialog or its general error display.
 
+#include "platform/files.h"
 #include "support/e2e_export.h"
 
 #include <gtest/gtest.h>
@@ -189,6 +190,64 @@ TEST(ExportFailures, AFailingPropertyOrCopyEndsTheExportAndConvertButNotTheProgr
     for (int i = 0; i < 3; ++i)
         gateway.Export(8 + i, messages[static_cast<std::size_t>(i)], "jsmith");
     gateway.Partial(11, messages[3], 1);
+    gateway.ExpectOnDisk(run.Folder());
+
+    window.ClickControl(ExitButtonId);
+    EXPECT_EQ(run.Process().WaitForExit(), 0u);
+}
+
+// The system's text for an error code, without its final stop and line end.
+std::string SystemText(DWORD code) {
+    char text[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, code, 0, text, sizeof text, nullptr);
+    std::string message(text, length);
+    while (!message.empty() &&
+           (message.back() == '.' || static_cast<unsigned char>(message.back()) <= ' '))
+        message.pop_back();
+    return message;
+}
+
+// An attachment file that is there but cannot be read: held open without sharing by another
+// program, or a folder (which no program opens for reading). The click's export ends at the copy
+// with the system's reason, and no request names the attachment.
+TEST(ExportFailures, AnAttachmentThatCannotBeReadEndsTheExportWithTheSystemsReason) {
+    ProgramFolder files;
+    const std::string held = files.Attachment("held.doc", "held");
+    const std::string folder = files.MissingAttachment("folder.doc");
+    std::filesystem::create_directory(folder);
+    const std::vector<MailMessage> messages = {
+        {"Plain", "Ann", "Zero", "Zero", {}},
+        {"Held", "Bob", "One", "One", {{"held.doc", held, ""}}},
+        {"Folder", "Cy", "Two", "Two", {{"folder.doc", folder, ""}}},
+    };
+    const UniqueFile holder(reinterpret_cast<FileHandle>(CreateFileA(
+        held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    ASSERT_TRUE(holder);
+    KelvorRun run(MailboxFile(messages));
+    ExpectedGateway gateway;
+    run.Start(L"jsmith");
+    const KelvorWindow window(run.MainWindow());
+    ASSERT_TRUE(window.Ready());
+
+    const struct {
+        int subject;
+        const std::string& path;
+        DWORD code;
+    } cases[] = {{1, held, ERROR_SHARING_VIOLATION}, {2, folder, ERROR_ACCESS_DENIED}};
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        ++n;
+        window.ClickSubject(c.subject);
+        const ProgramBox box(run.Process(), L"Kelvor");
+        ASSERT_TRUE(box);
+        EXPECT_EQ(Ansi(box.Text()), "Cannot copy attachment " + c.path + " to " +
+                                        run.Folder().AttIn(std::to_string(n) + ".0") + ": " +
+                                        SystemText(c.code) + ".");
+        ASSERT_TRUE(box.PressOk());
+        gateway.Partial(n, messages[static_cast<std::size_t>(c.subject)], 0);
+    }
     gateway.ExpectOnDisk(run.Folder());
 
     window.ClickControl(ExitButtonId);

@@ -189,5 +189,32 @@ TEST(ExportSelection, FromAndOutOfFoldersNamedOutsideTheCodePage) {
     EXPECT_EQ(run.Process().WaitForExit(), 0u);
 }
 
+// The gateway directory in kelvor.prm holds bytes of the code page: a name with é, ß and the euro
+// sign (0x80, which Latin-1 would read as a control character) there is the folder of that
+// name, its requests and bodies written whole.
+TEST(ExportSelection, IntoAGatewayNamedWithCharactersOfTheCodePage) {
+    ASSERT_EQ(GetACP(), 1252u) << "the configuration's bytes are those of code page 1252";
+    const MailMessage message{"Report", "Ann", "Text", "Text", {{"notes", "", "noted"}}};
+    KelvorRun run(MailboxFile({message}));
+    const std::filesystem::path gateway = std::filesystem::path(run.Folder().Root()) /
+                                          std::filesystem::path(u"Gat\u00e9way \u00df \u20ac");
+    std::filesystem::create_directories(gateway / "API_IN");
+    std::filesystem::create_directory(gateway / "ATT_IN");
+    run.Folder().WriteConfiguration(run.Folder().Root() +
+                                    "\\Gat\xE9way \xDF \x80\r\nkelvor\r\nmail\r\n");
+
+    run.Start(L"jsmith");
+    const KelvorWindow window(run.MainWindow());
+    ASSERT_TRUE(window.Ready());
+    PressKey(VK_RETURN);
+    EXPECT_TRUE(WaitForBytes(gateway / "API_IN" / "1.API", RequestBytes(1, message, "jsmith")));
+    EXPECT_EQ(FileBytes(gateway / "ATT_IN" / "1.MSG"), "Text");
+    EXPECT_EQ(FileBytes(gateway / "ATT_IN" / "1.0"), "noted");
+    EXPECT_EQ(run.Folder().Listing("API_IN"), "") << "the ASCII gateway of the other tests";
+
+    PressAltKey('E');
+    EXPECT_EQ(run.Process().WaitForExit(), 0u);
+}
+
 } // namespace
 } // namespace kelvor::testing_support

@@ -40,12 +40,15 @@ public:
 class MemoryText : public MessageView {
 public:
     std::string text;
+    // Beyond it the view refuses a text with RefusedText: its own words, not the window's, so that
+    // a test sees only what the program does with a refusal.
     std::size_t capacity = std::string::npos;
+    static constexpr const char* RefusedText = "memory view refused the text";
 
     void Clear() override { text.clear(); }
     void SetText(const std::string& value) override {
         if (value.size() > capacity)
-            throw Error("Text exceeds memo capacity");
+            throw Error(RefusedText);
         text = value;
     }
     std::string Text() const override { return text; }

@@ -96,10 +96,19 @@ void ExpectGlyphAt(const PaintedButton& button, const PixelArt& art, int half, i
     EXPECT_EQ(mismatches, 0);
 }
 
+// Where the glyph goes, worked out by hand for the 233 x 49 button: glyph, 4 pixels and caption
+// centred together, the glyph centred from top to bottom ((49 - 16) / 2, 16.5, leaves 16 rows
+// above it). "Exit" is 18 pixels wide in the GUI font under Wine, "Convert" 40: 16 + 4 + 18 = 38
+// pixels leave (233 - 38) / 2, 97.5, that is 97 to the left; 16 + 4 + 40 = 60 leave 86.
+constexpr int GlyphTop = 16;
+constexpr int ExitGlyphLeft = 97;
+constexpr int ConvertGlyphLeft = 86;
+
 TEST(GlyphButton, EnabledGlyphAndCaptionAreCentredTogether) {
     const PaintedButton button(ExitGlyph, L"&E&xit", 0);
-    const int left = (PaintedButton::Width - (GlyphSize + GlyphSpacing + button.TextWidth())) / 2;
-    const int top = (PaintedButton::Height - GlyphSize) / 2;
+    ASSERT_EQ(button.TextWidth(), 18) << "the positions were worked out for another font";
+    const int left = ExitGlyphLeft;
+    const int top = GlyphTop;
     ExpectGlyphAt(button, ExitGlyph, 0, left, top);
     // The caption starts 4 pixels right of the glyph: somewhere in its first columns there is
     // text colour, and none between glyph and caption.
@@ -115,8 +124,9 @@ TEST(GlyphButton, EnabledGlyphAndCaptionAreCentredTogether) {
 
 TEST(GlyphButton, DisabledShowsTheEmbossedImageAndGreyText) {
     const PaintedButton button(ConvertGlyph, L"&Convert", ODS_DISABLED);
-    const int left = (PaintedButton::Width - (GlyphSize + GlyphSpacing + button.TextWidth())) / 2;
-    const int top = (PaintedButton::Height - GlyphSize) / 2;
+    ASSERT_EQ(button.TextWidth(), 40) << "the positions were worked out for another font";
+    const int left = ConvertGlyphLeft;
+    const int top = GlyphTop;
     ExpectGlyphAt(button, ConvertGlyph, 1, left, top);
     bool textInBlack = false;
     for (int x = left + GlyphSize; x < PaintedButton::Width - 4; ++x)
@@ -136,9 +146,8 @@ TEST(GlyphButton, AFocusedButtonHasTheDefaultButtonsDarkFrame) {
 TEST(GlyphButton, APushedButtonMovesItsContentByOnePixel) {
     const PaintedButton pushed(ExitGlyph, L"&E&xit", ODS_SELECTED);
     const PaintedButton plain(ExitGlyph, L"&E&xit", 0);
-    const int left = (PaintedButton::Width - (GlyphSize + GlyphSpacing + plain.TextWidth())) / 2;
-    const int top = (PaintedButton::Height - GlyphSize) / 2;
-    ExpectGlyphAt(pushed, ExitGlyph, 0, left + 1, top + 1);
+    ExpectGlyphAt(plain, ExitGlyph, 0, ExitGlyphLeft, GlyphTop);
+    ExpectGlyphAt(pushed, ExitGlyph, 0, ExitGlyphLeft + 1, GlyphTop + 1);
 }
 
 } // namespace

@@ -3,39 +3,34 @@
 
 #include "app/win32/layout.h"
 #include "app/win32/unique_handle.h"
+#include "support/design_layout.h"
 #include "support/win32_shell_harness.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
 
 namespace kelvor::testing_support {
 namespace {
 
 using namespace win32;
 
-struct ScalingCase {
-    int pixelsPerInch;
-    int zeroHeight;
-    ControlId control;
-    RECT expected;
-};
-
-// Edges scale, not sizes: rounding each edge on its own gives these.
+// Edges scale, not sizes: rounding each edge on its own gives the rectangles worked out by hand.
 TEST(Scaling, ScalesEveryEdgeByTheZeroHeight) {
-    const ScalingCase cases[] = {
-        {96, 13, UserNameId, {85, 20, 521, 39}},
-        {96, 13, ExitButtonId, {221, 416, 410, 456}},
-        {144, 20, UserNameId, {130, 30, 801, 60}},
-        {144, 20, AttachmentListId, {131, 518, 801, 629}},
-        {120, 99, MessageViewId, {105, 216, 641, 405}}, // the design resolution keeps the design
-        {96, 16, ConvertButtonId, {256, 56, 489, 105}},
+    const auto expect = [](int pixelsPerInch, int zeroHeight, ControlId id, const RECT& expected) {
+        const RECT rect = Scaling(pixelsPerInch, zeroHeight).ControlRect(DesignControlById(id));
+        EXPECT_TRUE(EqualRect(&rect, &expected))
+            << pixelsPerInch << " dpi, control " << id << ": " << rect.left << "," << rect.top
+            << "," << rect.right << "," << rect.bottom;
     };
-    for (const auto& c : cases) {
-        const RECT rect =
-            Scaling(c.pixelsPerInch, c.zeroHeight).ControlRect(DesignControlById(c.control));
-        EXPECT_TRUE(EqualRect(&rect, &c.expected))
-            << c.pixelsPerInch << " dpi, control " << c.control << ": " << rect.left << ","
-            << rect.top << "," << rect.right << "," << rect.bottom;
-    }
+    for (const auto& row : Scaled)
+        if (!IsLabel(row.id))
+            expect(row.pixelsPerInch, row.zeroHeight, row.id, row.rect);
+    // The design resolution keeps the design, whatever the font measures.
+    expect(120, 99, MessageViewId, {105, 216, 641, 405});
+    expect(96, 16, ConvertButtonId, {256, 56, 489, 105});
 }
 
 TEST(Scaling, FontHeightFollowsTheResolution) {
@@ -81,44 +76,44 @@ LOGFONTW FontOf(HWND control) {
     return font;
 }
 
-struct DesignRow {
-    ControlId id;
-    int left, top, width, height;
-};
-
-// The design table, at 120 pixels per inch.
-constexpr DesignRow Design[] = {
-    {UserNameId, 104, 24, 537, 24},        {ConvertButtonId, 256, 56, 233, 49},
-    {SubjectListId, 105, 120, 536, 85},    {MessageViewId, 105, 216, 536, 189},
-    {AttachmentListId, 105, 414, 536, 89}, {ExitButtonId, 272, 512, 233, 49},
-    {UserNameLabelId, 32, 24, 66, 16},     {SubjectsLabelId, 38, 118, 52, 16},
-    {MessageLabelId, 38, 214, 57, 16},     {AttachmentsLabelId, 26, 414, 73, 16},
-};
-
+// At the resolution the test runs at: the rectangles worked out by hand for it, or the design
+// itself at 120 pixels per inch. Labels take their text's size.
 TEST(MainWindowLayout, ControlsSitWhereTheRuleSays) {
     ShellHarness harness;
     const MainWindow& window = harness.Build();
     const int pixelsPerInch = ScreenPixelsPerInch();
-    const int fontHeight = MulDiv(14, pixelsPerInch, 120);
-    const UniqueFont font = Font(fontHeight, FW_NORMAL);
-    const int zero = pixelsPerInch == 120 ? 16 : MeasureIn(font.get(), L"0").cy;
+    const UniqueFont font = Font(MulDiv(14, pixelsPerInch, 120), FW_NORMAL);
+    std::vector<ScaledRow> rows;
+    if (pixelsPerInch == 120) {
+        for (const auto& row : Design)
+            rows.push_back(
+                {120, 16, row.id, {row.left, row.top, row.left + row.width, row.top + row.height}});
+    } else {
+        for (const auto& row : Scaled)
+            if (row.pixelsPerInch == pixelsPerInch)
+                rows.push_back(row);
+    }
+    ASSERT_FALSE(rows.empty()) << "no rectangles worked out for " << pixelsPerInch << " dpi";
+    if (pixelsPerInch != 120) {
+        ASSERT_EQ(MeasureIn(font.get(), L"0").cy, rows.front().zeroHeight)
+            << "the rectangles were worked out for another font";
+    }
 
-    for (const auto& row : Design) {
+    for (const auto& row : rows) {
         const HWND control = window.Control(row.id);
         ASSERT_TRUE(control) << row.id;
         const RECT actual = RectInParent(control);
-        EXPECT_EQ(actual.left, MulDiv(row.left, zero, 16)) << row.id;
-        EXPECT_EQ(actual.top, MulDiv(row.top, zero, 16)) << row.id;
-        wchar_t text[64] = {};
-        GetWindowTextW(control, text, 64);
-        if (row.id >= SubjectsLabelId) {
-            // Labels take their text's size.
+        EXPECT_EQ(actual.left, row.rect.left) << row.id;
+        EXPECT_EQ(actual.top, row.rect.top) << row.id;
+        if (IsLabel(row.id)) {
+            wchar_t text[64] = {};
+            GetWindowTextW(control, text, 64);
             const SIZE size = MeasureIn(font.get(), text);
             EXPECT_EQ(actual.right - actual.left, size.cx) << row.id;
             EXPECT_EQ(actual.bottom - actual.top, size.cy) << row.id;
         } else {
-            EXPECT_EQ(actual.right, MulDiv(row.left + row.width, zero, 16)) << row.id;
-            EXPECT_EQ(actual.bottom, MulDiv(row.top + row.height, zero, 16)) << row.id;
+            EXPECT_EQ(actual.right, row.rect.right) << row.id;
+            EXPECT_EQ(actual.bottom, row.rect.bottom) << row.id;
         }
     }
 }
@@ -139,13 +134,26 @@ TEST(MainWindowLayout, WindowKeepsItsOuterSizeAndPosition) {
     EXPECT_EQ(GetClassLongPtrW(window.Handle(), GCLP_HBRBACKGROUND), COLOR_BTNFACE + 1);
 }
 
+// Worked out by hand: the window's font, 14 pixels at 120 pixels per inch, follows the
+// resolution (11.2 at 96, 16.8 at 144); Convert's bold font and the lists' item height, 14 and
+// 16 in the design, follow the height of a "0" (13 at 96: 11.375 and 13; 20 at 144: 17.5 and 20).
+struct FontRow {
+    int pixelsPerInch;
+    int regular;
+    int bold;
+    int itemHeight;
+};
+constexpr FontRow Fonts[] = {{96, 11, 11, 13}, {120, 14, 14, 16}, {144, 17, 18, 20}};
+
 TEST(MainWindowLayout, FontsFollowTheResolution) {
     ShellHarness harness;
     const MainWindow& window = harness.Build();
     const int pixelsPerInch = ScreenPixelsPerInch();
-    const int fontHeight = MulDiv(14, pixelsPerInch, 120);
-    const UniqueFont font = Font(fontHeight, FW_NORMAL);
-    const int zero = pixelsPerInch == 120 ? 16 : MeasureIn(font.get(), L"0").cy;
+    const FontRow* row = std::find_if(std::begin(Fonts), std::end(Fonts), [&](const FontRow& r) {
+        return r.pixelsPerInch == pixelsPerInch;
+    });
+    ASSERT_NE(row, std::end(Fonts)) << "no heights worked out for " << pixelsPerInch << " dpi";
+    const int fontHeight = row->regular;
 
     for (const ControlId id : {UserNameId, SubjectListId, MessageViewId, AttachmentListId,
                                ExitButtonId, UserNameLabelId}) {
@@ -156,12 +164,12 @@ TEST(MainWindowLayout, FontsFollowTheResolution) {
         EXPECT_EQ(regular.lfCharSet, DEFAULT_CHARSET) << id;
     }
     const LOGFONTW bold = FontOf(window.Control(ConvertButtonId));
-    EXPECT_EQ(bold.lfHeight, -MulDiv(14, zero, 16));
+    EXPECT_EQ(bold.lfHeight, -row->bold);
     EXPECT_EQ(bold.lfWeight, FW_BOLD);
     EXPECT_STREQ(bold.lfFaceName, L"MS Sans Serif");
 
     for (const ControlId id : {SubjectListId, AttachmentListId})
-        EXPECT_EQ(SendMessageW(window.Control(id), LB_GETITEMHEIGHT, 0, 0), MulDiv(16, zero, 16));
+        EXPECT_EQ(SendMessageW(window.Control(id), LB_GETITEMHEIGHT, 0, 0), row->itemHeight);
 }
 
 struct StyleRow {

@@ -2,8 +2,10 @@
 // long batch does to the window between its exports.
 
 #include "app/win32/layout.h"
+#include "support/standin_mailbox.h"
 #include "support/win32_dialog_watch.h"
 #include "support/win32_shell_harness.h"
+#include "support/win32_taskbar_recorder.h"
 
 #include <gtest/gtest.h>
 
@@ -137,10 +139,21 @@ TEST(ListView, AddsInOrderAndSelectsWithoutNotifying) {
     wchar_t item[16] = {};
     SendMessageW(harness.Control(AttachmentListId), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(item));
     EXPECT_STREQ(item, L"b\u00E9ta");
-    list.SetItemIndex(1);
-    EXPECT_EQ(list.ItemIndex(), 1);
-    list.SetItemIndex(-1);
-    EXPECT_EQ(list.ItemIndex(), -1);
+
+    // On the subject list, a selection that notified would export the message.
+    ListControl subjects;
+    const HWND subjectList = harness.Control(SubjectListId);
+    subjects.Attach(subjectList);
+    const auto calls = harness.mailbox.log.size();
+    subjects.SetItemIndex(1);
+    harness.Pump();
+    EXPECT_EQ(SendMessageW(subjectList, LB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(subjects.ItemIndex(), 1);
+    subjects.SetItemIndex(-1);
+    harness.Pump();
+    EXPECT_EQ(SendMessageW(subjectList, LB_GETCURSEL, 0, 0), LB_ERR);
+    EXPECT_EQ(harness.mailbox.log.size(), calls) << "the mailbox was read";
+    EXPECT_EQ(harness.folder.Listing("API_IN"), "");
 }
 
 TEST(BatchProgress, PaintsWhatIsPendingAndTakesNoInput) {
@@ -221,6 +234,23 @@ TEST(BatchProgress, TheBusyCursorShowsDuringConvertOnly) {
 
 // A text the memo cannot take shows only when the controls catch up with the batch: it is
 // reported once the batch has exported every message whole, not as the failure of one.
+// Convert shows its progress on the task-bar button, message by message, and takes it away when
+// it ends.
+TEST(BatchProgress, ShowsOnTheTaskBarButtonUntilTheBatchEnds) {
+    const ComApartment apartment;
+    TaskbarRecorder taskbar;
+    ShellHarness harness;
+    harness.Start("kelvor.exe Ann");
+    EXPECT_TRUE(taskbar.calls.empty()) << "progress before Convert";
+    SendMessageW(harness.Control(ConvertButtonId), BM_CLICK, 0, 0);
+    const std::string button = TaskbarRecorder::Name(harness.application->Window());
+    EXPECT_EQ(taskbar.calls,
+              (std::vector<std::string>{"create", "init", "value " + button + " 1/3",
+                                        "value " + button + " 2/3", "value " + button + " 3/3",
+                                        "state " + button + " 0"}));
+    EXPECT_EQ(harness.folder.Listing("API_IN"), "1.API 2.API 3.API");
+}
+
 TEST(BatchProgress, ATextTheMemoRefusesIsReportedAfterTheBatch) {
     ShellHarness harness;
     harness.Start("kelvor.exe Ann");
