@@ -5,6 +5,6 @@
 
 namespace kelvor::win32 {
 
-inline constexpr wchar_t BusyProperty[] = L"Kelvor.Busy";
+inline constexpr wchar_t BusyProperty[] = L"KelvorBusy";
 
 } // namespace kelvor::win32
