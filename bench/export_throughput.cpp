@@ -89,7 +89,10 @@ double Baseline(const fs::path& gateway, const std::string& body, const fs::path
                           fs::copy_options::overwrite_existing);
             fs::copy_file(a1, gateway / "ATT_IN" / (number + ".1"),
                           fs::copy_options::overwrite_existing);
-            std::ofstream(gateway / "API_IN" / (number + ".API"), std::ios::binary) << request;
+            // Written whole under a name of its own, then named, as the export does.
+            const fs::path temporary = gateway / "API_IN" / (number + ".tmp");
+            std::ofstream(temporary, std::ios::binary) << request;
+            fs::rename(temporary, gateway / "API_IN" / (number + ".API"));
         }
     });
 }
