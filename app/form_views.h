@@ -3,6 +3,7 @@
 #include "gateway/export_views.h"
 #include "platform/path.h"
 
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -43,23 +44,32 @@ public:
     virtual void SetFocus() = 0;
 };
 
-// Work the user waits for, the start-up's and Convert's, until the object goes. The window goes
-// on answering the system meanwhile, but the user's keys and clicks start nothing of it: they wait
-// until the work has ended.
+// The work a user waits for: the start-up, the export of a selected subject, a Convert.
+enum class WorkKind { Startup, Export, Convert };
+
+// The user stopped the work: Esc (an export, a Convert), closing the window, the end of the
+// Windows session. What the work wrote whole stays; what it was writing is removed.
+class WorkStopped : public std::exception {
+public:
+    const char* what() const noexcept override { return "The work was stopped"; }
+};
+
+// Work the user waits for, until the object goes. The window goes on answering the system
+// meanwhile; the user's keys and clicks do nothing but stop it.
 class BusyWork {
 public:
     virtual ~BusyWork() = default;
-    // Between two steps of the work; the window answers what arrived when it is time to.
+    // Between two steps of the work: the window answers what arrived when it is time to. Throws
+    // WorkStopped once the work is to stop.
     virtual void Step() = 0;
 };
 
 // A run of exports that the user waits for, Convert's: shown as busy, with its progress, until
 // the object goes.
-class ExportBatch {
+class ExportBatch : public BusyWork {
 public:
-    virtual ~ExportBatch() = default;
-    // Between two exports. False when the user asked to stop the batch here.
-    [[nodiscard]] virtual bool Progress(int done) = 0;
+    // Between two exports: shows the progress and steps. Throws WorkStopped as Step does.
+    virtual void Progress(int done) = 0;
     // After the last export, or the one the batch stopped at: the views show where it stopped.
     // Throws what the views could not show meanwhile, once every export is done.
     virtual void Finish() = 0;
@@ -78,10 +88,10 @@ public:
     virtual Path ExecutablePath() const = 0;
     // The process's whole command line, program name included, as 8-bit text.
     virtual std::string CommandLine() const = 0;
-    // The start-up's work begins.
-    virtual std::unique_ptr<BusyWork> BeginWork() = 0;
-    // Whether the user's keys and clicks are kept for after the work or dropped. The start-up
-    // drops them while it signs on, whatever dialog the mailbox shows meanwhile.
+    // Work of that kind begins: the start-up's, or the export of the selected subject.
+    virtual std::unique_ptr<BusyWork> BeginWork(WorkKind kind) = 0;
+    // Off while calls into the mailbox may take messages themselves (its logon dialog, a fetch
+    // that waits): the user's keys and clicks are kept from the window whichever loop takes them.
     virtual void SetInputEnabled(bool enabled) = 0;
     // A batch of `total` exports begins.
     virtual std::unique_ptr<ExportBatch> BeginBatch(int total) = 0;

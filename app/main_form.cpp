@@ -37,6 +37,15 @@ void MainForm::WarnUser(const std::string& text) {
 }
 
 ExportOutcome MainForm::ExportSelected() {
+    const std::unique_ptr<BusyWork> work = host_.BeginWork(WorkKind::Export);
+    try {
+        return Export(*work, values_.TargetUser);
+    } catch (const WorkStopped&) {
+        return ExportOutcome::Stopped;
+    }
+}
+
+ExportOutcome MainForm::Export(BusyWork& work, const std::string& targetUser) {
     const int position = controls_.subjectList.ItemIndex();
     if (position < 0)
         return ExportOutcome::NothingSelected;
@@ -45,13 +54,14 @@ ExportOutcome MainForm::ExportSelected() {
         throw Error("No export number is left: the gateway has had every number up to " +
                     std::to_string(values_.ExportCounter));
     const std::int32_t n = ++values_.ExportCounter;
-    MessageExport message(mailbox_, {controls_.messageView, controls_.attachmentList},
-                          {values_.GatewayDir, values_.RecipientQualifier1,
-                           values_.RecipientQualifier2, values_.TargetUser},
-                          n);
+    MessageExport message(
+        mailbox_, {controls_.messageView, controls_.attachmentList},
+        {values_.GatewayDir, values_.RecipientQualifier1, values_.RecipientQualifier2, targetUser},
+        n);
     if (!CreateRequestFile(message))
         return ExportOutcome::NoRequestFile;
     message.Write(position);
+    work.Step();
     return ExportOutcome::Exported;
 }
 
@@ -66,11 +76,18 @@ bool MainForm::CreateRequestFile(MessageExport& message) {
 
 void MainForm::ConvertAll() {
     const int total = controls_.subjectList.Count();
+    // The batch's own: a change of the field meanwhile changes no request of it.
+    const std::string targetUser = values_.TargetUser;
     const std::unique_ptr<ExportBatch> batch = host_.BeginBatch(total);
-    for (int i = 0; i < total; ++i) {
-        controls_.subjectList.SetItemIndex(i);
-        if (ExportSelected() != ExportOutcome::Exported || !batch->Progress(i + 1))
-            break;
+    try {
+        for (int i = 0; i < total; ++i) {
+            controls_.subjectList.SetItemIndex(i);
+            if (Export(*batch, targetUser) != ExportOutcome::Exported)
+                break;
+            batch->Progress(i + 1);
+        }
+    } catch (const WorkStopped&) {
+        // The exports before stay whole; what closes or ends the session follows the batch.
     }
     batch->Finish();
 }

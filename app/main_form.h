@@ -27,6 +27,8 @@ enum class ExportOutcome {
     NothingSelected,
     // The request file could not be created: the user has been told, and the window closes.
     NoRequestFile,
+    // The user stopped it: nothing of it is left in the gateway.
+    Stopped,
 };
 
 // The main window's logic, free of any window system: its handlers and the program-wide values.
@@ -43,15 +45,17 @@ public:
     void OnClose();
     void OnUserNameChange();
     void OnExitClick();
-    // Exports the message of the selected subject. Any failure but a request file that cannot be
-    // created propagates.
+    // Exports the message of the selected subject as work of its own. Any failure but a request
+    // file that cannot be created propagates.
     ExportOutcome ExportSelected();
-    // Exports every subject in list order as one batch, stopping at an export that did not
-    // happen or failed.
+    // Exports every subject in list order as one batch, for the user name of its start, stopping
+    // at an export that did not happen or failed, or where the user stopped it.
     void ConvertAll();
     void WarnUser(const std::string& text);
 
 private:
+    void Start(BusyWork& work);
+    ExportOutcome Export(BusyWork& work, const std::string& targetUser);
     // When the export cannot create its request file: tells the user, signs off and closes.
     bool CreateRequestFile(MessageExport& message);
     // The mailbox block: false when any of its operations failed.

@@ -27,8 +27,15 @@ private:
 
 void MainForm::RunStartup() {
     values_.ExportCounter = 0;
-    const std::unique_ptr<BusyWork> work = host_.BeginWork();
+    const std::unique_ptr<BusyWork> work = host_.BeginWork(WorkKind::Startup);
+    try {
+        Start(*work);
+    } catch (const WorkStopped&) {
+        // Closing the window or the end of the session takes over once the work has ended.
+    }
+}
 
+void MainForm::Start(BusyWork& work) {
     if (!SignOn()) {
         // Whatever went wrong, the user can do nothing here but try again later.
         WarnUser("Unable to establish MAPI session.");
@@ -41,6 +48,8 @@ void MainForm::RunStartup() {
         return;
     }
 
+    // What was asked for while the mailbox had the thread.
+    work.Step();
     if (!LoadProgramConfiguration())
         return;
     controls_.userName.SetFocus();
@@ -50,7 +59,7 @@ void MainForm::RunStartup() {
     {
         const ListUpdate update(controls_.subjectList);
         for (std::int32_t i = 0; i < count; ++i) {
-            work->Step();
+            work.Step();
             mailbox_.SetMsgIndex(i);
             controls_.subjectList.Add(ToAnsi(mailbox_.MsgSubject()));
         }

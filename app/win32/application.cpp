@@ -7,6 +7,8 @@
 #include "app/win32/modal_scope.h"
 #include "app/win32/window_class.h"
 
+#include <algorithm>
+
 namespace kelvor::win32 {
 namespace {
 
@@ -62,35 +64,32 @@ void Application::Terminate() {
 }
 
 void Application::EndSession() {
-    if (work_)
-        work_->RequestEndSession();
-    sessionEnding_ = true;
+    stop_ = WorkStop::SessionEnded;
     Terminate();
 }
 
-bool Application::TakeHeldInput(MSG& message) {
-    if (terminated_)
-        heldInput_.clear();
-    if (heldInput_.empty())
-        return false;
-    message = heldInput_.front();
-    heldInput_.pop_front();
-    // A key goes where the focus is when it is taken, as from the system's queue.
-    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST)
-        message.hwnd = GetFocus() ? GetFocus() : GetActiveWindow();
-    return true;
+void Application::RequestStop(WorkStop stop) {
+    stop_ = std::max(stop_, stop);
+}
+
+void Application::SetAfterWork(std::function<void()> afterWork) {
+    afterWork_ = std::move(afterWork);
+}
+
+bool Application::Admit(const MSG& message) {
+    return !work_ || work_->Admit(message);
 }
 
 int Application::Run() {
     MSG message;
-    for (;;) {
-        if (!TakeHeldInput(message) && GetMessageW(&message, nullptr, 0, 0) <= 0)
-            return 0;
+    while (!quitTaken_ && GetMessageW(&message, nullptr, 0, 0) > 0)
         ProcessMessage(message);
-    }
+    return 0;
 }
 
 void Application::ProcessMessage(MSG& message) {
+    if (!Admit(message))
+        return;
     if (preTranslate_ && preTranslate_(message))
         return;
     TranslateMessage(&message);
@@ -135,24 +134,20 @@ void Application::ActivateMainWindow() {
         SetActiveWindow(main_);
 }
 
-bool Application::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+bool Application::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                LRESULT& result) {
     OwnObjectWindow(window_, window, message);
+    // Sent messages pass the work's filter here, as queued ones pass it in the loop.
+    if (!Admit(MSG{window, message, wParam, lParam, 0, {}}))
+        return true;
     bool handled = false;
     Guarded([&] { handled = Handle(message, wParam, result); });
     return handled;
 }
 
 bool Application::Handle(UINT message, WPARAM wParam, LRESULT& result) {
-    const bool dropping = work_ && work_->DroppingInput();
     switch (message) {
-    case WM_ENABLE:
-        // A mailbox dialog enables its owner's owner as it ends.
-        if (dropping && wParam)
-            EnableWindow(window_.get(), FALSE);
-        return false;
     case WM_SYSCOMMAND:
-        if (dropping)
-            return true;
         switch (wParam & 0xFFF0) {
         case SC_MINIMIZE:
             Minimize();
@@ -177,8 +172,7 @@ bool Application::Handle(UINT message, WPARAM wParam, LRESULT& result) {
         result = TRUE;
         return true;
     case WM_ENDSESSION:
-        if (wParam)
-            EndSession();
+        // The main window, which gets it first, has dealt with it.
         return true;
     default:
         return false;

@@ -1,14 +1,13 @@
 #pragma once
 
 // The application: the window that carries the task-bar button, the message loop, and the
-// state that outlives a single handler (a pending quit, an ending Windows session).
+// state that outlives a single handler (a pending quit, a stop asked for while work runs).
 
 #include "app/win32/unique_handle.h"
 #include "app/win32/window_class.h"
 
 #include <windows.h>
 
-#include <deque>
 #include <exception>
 #include <functional>
 #include <string>
@@ -19,8 +18,10 @@ namespace kelvor::win32 {
 
 class Work;
 
-// Why work the user waits for ended before its last step. Later reasons weigh more.
-enum class WorkStop { None, Stop, Close, EndSession };
+// What the user or the system asked of work the user waits for while it ran. Later ones weigh
+// more. Esc stops it; a close stops it and closes the window; Windows asking whether the session
+// may end stops it and waits for the answer; a session that ends stops it and signs off.
+enum class WorkStop { None, Stop, Close, EndSession, SessionEnded };
 
 // The task-bar button's text and the general error display's caption.
 inline constexpr wchar_t ApplicationTitle[] = L"Kelvor";
@@ -50,23 +51,28 @@ public:
     bool Terminated() const { return terminated_; }
     // Windows is ending the session: quit without closing the main window; work that runs stops.
     void EndSession();
-    bool SessionEnding() const { return sessionEnding_; }
+    bool SessionEnding() const { return stop_ == WorkStop::SessionEnded; }
 
     // The work the user waits for, while it runs (null otherwise).
     void SetWork(Work* work) { work_ = work; }
     Work* CurrentWork() const { return work_; }
-    // How the last work ended, for whoever started it.
-    void SetWorkEnd(WorkStop stop) { workEnd_ = stop; }
-    WorkStop TakeWorkEnd() { return std::exchange(workEnd_, WorkStop::None); }
-    // A key or click that arrived during the work, taken once it has ended, before anything
-    // newer; dropped once a quit is pending.
-    void HoldInput(const MSG& message) { heldInput_.push_back(message); }
+    // The one owner of the stop: kept until it has taken effect, after the work and whatever
+    // error ended it has been shown.
+    void RequestStop(WorkStop stop);
+    WorkStop StopRequested() const { return stop_; }
+    void ClearStop() { stop_ = WorkStop::None; }
+    // Runs, once a handler has ended, while a stop is pending and no work runs.
+    void SetAfterWork(std::function<void()> afterWork);
+    // Whether the program's windows take the message: always, but while work runs, where its
+    // filter decides. Every message passes it, queued or sent.
+    bool Admit(const MSG& message);
 
-    // The next key or click kept during work, for a message loop; false when none is left.
-    bool TakeHeldInput(MSG& message);
+    // The quit request came out of the queue while work ran: the loop ends once it has.
+    void TakeQuit() { quitTaken_ = true; }
+    bool QuitTaken() const { return quitTaken_; }
     // The message loop; returns the exit code once the quit request is taken.
     int Run();
-    // One queued message: the main window's look first, then translation and dispatch.
+    // One queued message: the filter, the main window's look, then translation and dispatch.
     void ProcessMessage(MSG& message);
 
     // Runs a handler of the program's windows. An error that escapes it ends it and goes to the
@@ -93,14 +99,14 @@ private:
     HWND main_ = nullptr;
     std::function<bool(const MSG&)> preTranslate_;
     std::function<void()> beforeErrorDisplay_;
+    std::function<void()> afterWork_;
     bool handlerRunning_ = false;
     std::exception_ptr deferredError_;
     Work* work_ = nullptr;
-    WorkStop workEnd_ = WorkStop::None;
-    std::deque<MSG> heldInput_;
+    WorkStop stop_ = WorkStop::None;
     bool mainHidden_ = false;
     bool terminated_ = false;
-    bool sessionEnding_ = false;
+    bool quitTaken_ = false;
 };
 
 template <class Handler> void Application::Guarded(Handler&& handler) noexcept {
@@ -125,6 +131,13 @@ template <class Handler> void Application::Guarded(Handler&& handler) noexcept {
         error = deferred;
     if (error)
         ShowHandlerError(error);
+    if (afterWork_ && !work_ && stop_ != WorkStop::None) {
+        try {
+            afterWork_();
+        } catch (...) {
+            // It closes or ends the program; nothing is left to tell.
+        }
+    }
 }
 
 } // namespace kelvor::win32

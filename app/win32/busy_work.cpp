@@ -3,18 +3,17 @@
 #include "app/win32/busy_property.h"
 #include "platform/error.h"
 
-#include <algorithm>
-
 namespace kelvor::win32 {
 namespace {
 
-// Well within the five seconds after which the system counts a window hung, and seldom enough
-// to cost the work nothing.
+// Well within the quarter of a second a window has to answer in, and seldom enough to cost the
+// work nothing.
 constexpr std::chrono::milliseconds PumpGap(100);
 // A flood of messages cannot hold the work up for longer than this at a time.
 constexpr std::chrono::milliseconds PumpLimit(50);
 
-Work* dropping = nullptr;
+// The work whose filter the hook applies.
+Work* filtering = nullptr;
 
 bool InRange(UINT message, UINT first, UINT last) {
     return message >= first && message <= last;
@@ -26,11 +25,6 @@ bool IsKeyOrClick(UINT message) {
            InRange(message, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK);
 }
 
-// Where the pointer is says nothing worth keeping; the system sends the next move anyway.
-bool IsPointerMove(UINT message) {
-    return message == WM_MOUSEMOVE || message == WM_NCMOUSEMOVE;
-}
-
 bool IsCloseGesture(const MSG& message) {
     return (message.message == WM_SYSKEYDOWN && message.wParam == VK_F4) ||
            (message.message == WM_NCLBUTTONDOWN && message.wParam == HTCLOSE);
@@ -38,105 +32,107 @@ bool IsCloseGesture(const MSG& message) {
 
 } // namespace
 
-Work::Work(Application& application, bool stoppable)
-    : application_(application), main_(application.MainWindow()), stoppable_(stoppable),
+Work::Work(Application& application, WorkKind kind)
+    : application_(application), main_(application.MainWindow()), kind_(kind),
       lastPump_(std::chrono::steady_clock::now()) {
     application_.SetWork(this);
     SetPropW(main_, BusyProperty, main_);
 }
 
 Work::~Work() {
-    DropInput(false);
+    FilterForeignLoops(false);
+    // An export over in a moment leaves the queue to the loop, as any handler does; what the
+    // user did during longer work is not taken afterwards.
+    if (kind_ != WorkKind::Export || pumped_)
+        Pump();
     RemovePropW(main_, BusyProperty);
     application_.SetWork(nullptr);
-    application_.SetWorkEnd(stop_);
 }
 
 void Work::Step() {
     if (std::chrono::steady_clock::now() - lastPump_ >= PumpGap)
         Pump();
+    if (application_.Terminated() || application_.StopRequested() != WorkStop::None)
+        throw WorkStopped();
 }
 
 void Work::Pump() {
+    pumped_ = true;
+    pumping_ = true;
     const auto start = std::chrono::steady_clock::now();
     MSG message;
     while (std::chrono::steady_clock::now() - start < PumpLimit &&
            PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            // For the message loop, once the work has ended.
-            PostQuitMessage(static_cast<int>(message.wParam));
-            break;
-        }
-        if (!TakeInput(message))
-            DispatchMessageW(&message);
+        if (message.message == WM_QUIT)
+            application_.TakeQuit();
+        else
+            application_.ProcessMessage(message);
     }
+    pumping_ = false;
     lastPump_ = std::chrono::steady_clock::now();
 }
 
-bool Work::TakeInput(const MSG& message) {
-    const bool command = message.message == WM_SYSCOMMAND || message.message == WM_CLOSE;
-    if (!IsKeyOrClick(message.message) && !(command && DroppingInput()))
+bool Work::IsProgramWindow(HWND window) const {
+    return window && (window == main_ || window == application_.Window() || IsChild(main_, window));
+}
+
+bool Work::Admit(const MSG& message) {
+    if (!IsProgramWindow(message.hwnd))
+        return true;
+    if (IsKeyOrClick(message.message)) {
+        if (IsCloseGesture(message))
+            application_.RequestStop(WorkStop::Close);
+        else if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE &&
+                 kind_ != WorkKind::Startup)
+            application_.RequestStop(WorkStop::Stop);
         return false;
-    if (DroppingInput() || IsPointerMove(message.message))
-        return true;
-    if (IsCloseGesture(message)) {
-        RequestClose();
+    }
+    switch (message.message) {
+    case WM_CLOSE:
+        application_.RequestStop(WorkStop::Close);
+        return false;
+    case WM_SYSCOMMAND:
+        if ((message.wParam & 0xFFF0) == SC_CLOSE) {
+            application_.RequestStop(WorkStop::Close);
+            return false;
+        }
+        // Moving, minimizing, restoring are the window's, not the work's; but not while a
+        // dialog of the mailbox may be up.
+        return !InMailboxCall();
+    case WM_COMMAND:
+        // A button pressed or a subject selected from outside starts nothing; the user name
+        // field follows what is set in it, and the batch keeps the name it began with.
+        return HIWORD(message.wParam) == EN_CHANGE;
+    default:
         return true;
     }
-    if (stoppable_ && message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) {
-        Request(WorkStop::Stop);
-        return true;
-    }
-    application_.HoldInput(message);
-    return true;
 }
 
-void Work::DropInput(bool drop) {
-    if (drop == DroppingInput())
+void Work::FilterForeignLoops(bool filter) {
+    if (filter == InMailboxCall())
         return;
-    const HWND button = application_.Window();
-    if (drop) {
-        dropHook_.reset(
-            SetWindowsHookExW(WH_GETMESSAGE, &Work::OnGetMessage, nullptr, GetCurrentThreadId()));
-        if (!dropHook_)
-            throw Error("Cannot keep the window from taking input");
-        dropping = this;
-        EnableWindow(button, FALSE);
-        EnableWindow(main_, FALSE);
+    if (!filter) {
+        hook_.reset();
+        filtering = nullptr;
+        // What arrived while the mailbox had the thread is taken before the work goes on.
+        lastPump_ = {};
         return;
     }
-    // What the user did meanwhile is not taken later either.
-    Pump();
-    dropping = nullptr;
-    dropHook_.reset();
-    EnableWindow(button, TRUE);
-    EnableWindow(main_, TRUE);
+    hook_.reset(
+        SetWindowsHookExW(WH_GETMESSAGE, &Work::OnGetMessage, nullptr, GetCurrentThreadId()));
+    if (!hook_)
+        throw Error("Cannot keep the window from taking input");
+    filtering = this;
 }
 
-void Work::RequestClose() {
-    if (!DroppingInput())
-        Request(WorkStop::Close);
-}
-
-void Work::RequestEndSession() {
-    Request(WorkStop::EndSession);
-}
-
-void Work::Request(WorkStop stop) {
-    stop_ = std::max(stop_, stop);
-}
-
-LRESULT CALLBACK Work::OnGetMessage(int code, WPARAM wParam, LPARAM lParam) noexcept {
-    // Whichever loop takes the message, the mailbox dialog's included.
-    if (code == HC_ACTION && dropping) {
+LRESULT CALLBACK Work::OnGetMessage(int code, WPARAM removal, LPARAM lParam) noexcept {
+    // Whichever loop takes the message, the mailbox dialog's included; once, as it is taken.
+    if (code == HC_ACTION && removal == PM_REMOVE && filtering) {
         auto& message = *reinterpret_cast<MSG*>(lParam);
-        const bool ours = message.hwnd == dropping->application_.Window() ||
-                          message.hwnd == dropping->application_.MainWindow() ||
-                          IsChild(dropping->application_.MainWindow(), message.hwnd);
-        if (ours && (IsKeyOrClick(message.message) || message.message == WM_SYSCOMMAND))
+        if (!filtering->Admit(message))
             message.message = WM_NULL;
     }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
+    return CallNextHookEx(nullptr, code, removal, lParam);
 }
 
 } // namespace kelvor::win32

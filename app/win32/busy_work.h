@@ -1,11 +1,11 @@
 #pragma once
 
-// The one way the program is busy: work of its own that the user waits for (the start-up, a
-// Convert) runs on the window's thread, and between two of its steps the thread takes what has
-// arrived every fraction of a second, so that the system never counts the window hung. Paints,
-// messages sent by other threads and programs and the system's own are handled then; the user's
-// keys and clicks start nothing: they are kept for after the work, or dropped while the mailbox
-// signs on. In a Convert, Esc and closing the window stop the work between two steps.
+// The one way the program is busy: work the user waits for (the start-up, an export, a Convert)
+// runs on the window's thread, and between two of its steps the thread takes what has arrived
+// every fraction of a second, so that the system never counts the window hung. One filter
+// decides what a message does meanwhile: paints, messages of other programs and the system's
+// own are handled; the user's keys and clicks do nothing and are not kept, but Esc and the ways of
+// closing the window, which stop the work. The stop itself is the application's.
 
 #include "app/form_views.h"
 #include "app/win32/application.h"
@@ -20,44 +20,40 @@ namespace kelvor::win32 {
 
 class Work final : public BusyWork {
 public:
-    // `stoppable`: Esc stops the work, and closing the window stops it before the window closes.
-    // Otherwise a close waits until the work has ended.
-    Work(Application& application, bool stoppable);
+    Work(Application& application, WorkKind kind);
+    // Drops the input the last moments of the work left in the queue.
     ~Work() override;
     Work(const Work&) = delete;
     Work& operator=(const Work&) = delete;
 
     void Step() override;
 
-    // While input is dropped, the main window and its task-bar button are disabled, and keys,
-    // clicks and window commands that reach them are dropped, whoever takes them from the queue:
-    // a mailbox dialog enables its owner when it ends, and the mailbox may take messages itself.
-    // When it ends, what is still queued is dropped too.
-    void DropInput(bool drop);
-    bool DroppingInput() const { return static_cast<bool>(dropHook_); }
+    // The filter: whether the program's windows take the message while the work runs. A way to
+    // stop the work is taken as the stop request, and not otherwise.
+    bool Admit(const MSG& message);
 
-    // The main window was asked to close: the work stops, or the close waits for its end.
-    void RequestClose();
-    // Windows is ending the session.
-    void RequestEndSession();
-    WorkStop Stopping() const { return stop_; }
-    bool Stoppable() const { return stoppable_; }
+    // While calls into the mailbox may take messages themselves (its logon dialog, a fetch that
+    // waits), the filter applies to whichever loop takes them.
+    void FilterForeignLoops(bool filter);
+    bool InMailboxCall() const { return static_cast<bool>(hook_); }
+    // The message being handled came through the work's own pump, between two of its steps:
+    // not from within a call into the mailbox.
+    bool Pumping() const { return pumping_; }
 
 private:
     void Pump();
-    // Keys and clicks: true when the message was one, and it has been dealt with.
-    bool TakeInput(const MSG& message);
-    void Request(WorkStop stop);
-    static LRESULT CALLBACK OnGetMessage(int code, WPARAM wParam, LPARAM lParam) noexcept;
+    bool IsProgramWindow(HWND window) const;
+    static LRESULT CALLBACK OnGetMessage(int code, WPARAM removal, LPARAM lParam) noexcept;
 
     Application& application_;
     HWND main_;
-    bool stoppable_;
+    WorkKind kind_;
     // Also what the window shows under the pointer while the work runs.
     BusyCursor busy_;
-    WorkStop stop_ = WorkStop::None;
     std::chrono::steady_clock::time_point lastPump_;
-    UniqueHook dropHook_;
+    bool pumped_ = false;
+    bool pumping_ = false;
+    UniqueHook hook_;
 };
 
 } // namespace kelvor::win32

@@ -4,8 +4,9 @@ namespace kelvor::win32 {
 
 ConvertBatch::ConvertBatch(Application& application, HWND window, HeldViews& views,
                            TaskbarProgress& taskbar, int total)
-    : window_(window), views_(views), taskbar_(taskbar), total_(total), work_(application, true) {
-    views_.Hold();
+    : window_(window), views_(views), taskbar_(taskbar), total_(total),
+      work_(application, WorkKind::Convert) {
+    views_.HoldForBatch();
 }
 
 ConvertBatch::~ConvertBatch() {
@@ -19,13 +20,16 @@ ConvertBatch::~ConvertBatch() {
     taskbar_.Clear();
 }
 
-bool ConvertBatch::Progress(int done) {
+void ConvertBatch::Step() {
+    work_.Step();
+}
+
+void ConvertBatch::Progress(int done) {
     // What else is pending is painted with the views.
     if (views_.RefreshIfDue())
         RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     taskbar_.Show(done, total_);
     work_.Step();
-    return work_.Stopping() == WorkStop::None;
 }
 
 void ConvertBatch::Finish() {

@@ -22,7 +22,8 @@ public:
     ConvertBatch(const ConvertBatch&) = delete;
     ConvertBatch& operator=(const ConvertBatch&) = delete;
 
-    bool Progress(int done) override;
+    void Step() override;
+    void Progress(int done) override;
     void Finish() override;
 
 private:

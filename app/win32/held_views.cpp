@@ -13,8 +13,18 @@ constexpr std::chrono::milliseconds RefreshGap(250);
 
 } // namespace
 
-void HeldViews::Hold() {
+void HeldViews::HoldForBatch() {
+    batch_ = true;
     SetHeld(true);
+}
+
+void HeldViews::HoldForRepeat() {
+    SetHeld(true);
+}
+
+void HeldViews::EndRepeat() {
+    if (!batch_)
+        Release();
 }
 
 bool HeldViews::Pending() const {
@@ -33,6 +43,7 @@ bool HeldViews::RefreshIfDue() {
 }
 
 void HeldViews::Release() {
+    batch_ = false;
     SetHeld(false);
     if (Pending())
         Refresh();

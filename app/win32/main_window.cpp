@@ -2,7 +2,6 @@
 
 #include "app/win32/ansi_text.h"
 #include "app/win32/artwork.h"
-#include "app/win32/busy_cursor.h"
 #include "app/win32/busy_work.h"
 #include "app/win32/convert_batch.h"
 #include "app/win32/error_dialog.h"
@@ -117,9 +116,11 @@ MainWindow::MainWindow(Application& application, MailboxSource* mailbox, Process
     application.SetMainWindow(window_.get(),
                               [this](const MSG& message) { return keys_->PreTranslate(message); });
     application.SetBeforeErrorDisplay([this] { views_.Release(); });
+    application.SetAfterWork([this] { AfterWork(); });
 }
 
 MainWindow::~MainWindow() {
+    application_.SetAfterWork({});
     application_.SetBeforeErrorDisplay({});
     application_.SetMainWindow(nullptr, {});
     RemoveWindowSubclass(Control(SubjectListId), &MainWindow::SubjectListProc, 0);
@@ -202,13 +203,13 @@ void MainWindow::Close() {
     application_.Terminate();
 }
 
-std::unique_ptr<BusyWork> MainWindow::BeginWork() {
-    return std::make_unique<Work>(application_, false);
+std::unique_ptr<BusyWork> MainWindow::BeginWork(WorkKind kind) {
+    return std::make_unique<Work>(application_, kind);
 }
 
 void MainWindow::SetInputEnabled(bool enabled) {
     if (Work* work = application_.CurrentWork())
-        work->DropInput(!enabled);
+        work->FilterForeignLoops(!enabled);
 }
 
 std::unique_ptr<ExportBatch> MainWindow::BeginBatch(int total) {
@@ -224,36 +225,56 @@ void MainWindow::RunStartupOnce() {
     // server for each subject the start-up adds.
     SetWindowSubclass(Control(SubjectListId), &MainWindow::SubjectListProc, 0,
                       reinterpret_cast<DWORD_PTR>(this));
-    AfterWork();
 }
 
 void MainWindow::AfterWork() {
-    switch (application_.TakeWorkEnd()) {
+    switch (application_.StopRequested()) {
+    case WorkStop::Stop:
+        application_.ClearStop();
+        break;
     case WorkStop::Close:
+        application_.ClearStop();
         if (!application_.Terminated())
             Close();
         break;
-    case WorkStop::EndSession:
-        stoppedForSessionEnd_ = true;
+    case WorkStop::SessionEnded:
+        // The session ended while the mailbox had the thread.
+        if (!application_.Terminated()) {
+            SignOffQuietly();
+            application_.EndSession();
+        }
         break;
     default:
+        // Windows asked whether the session may end: its answer decides.
         break;
     }
 }
 
 void MainWindow::OnSessionEnd(bool ending) {
     const Work* work = application_.CurrentWork();
-    // A batch stopped for the session's end signs off, between two exports.
-    if (ending && ((work && work->Stoppable()) || stoppedForSessionEnd_)) {
-        try {
-            form_->OnClose();
-        } catch (...) {
-            // The session ends regardless; nobody is left to tell.
-        }
+    if (!ending) {
+        if (application_.StopRequested() == WorkStop::EndSession)
+            application_.ClearStop();
+        return;
     }
-    stoppedForSessionEnd_ = false;
-    if (ending)
-        application_.EndSession();
+    // Never within a call into the mailbox: the sign-off follows once the call has returned.
+    if (work && !work->Pumping()) {
+        application_.RequestStop(WorkStop::SessionEnded);
+        return;
+    }
+    // Work stopped for the session's end signs off, between two of its steps; an idle program
+    // ends without.
+    if (work || application_.StopRequested() == WorkStop::EndSession)
+        SignOffQuietly();
+    application_.EndSession();
+}
+
+void MainWindow::SignOffQuietly() noexcept {
+    try {
+        form_->OnClose();
+    } catch (...) {
+        // The session ends regardless.
+    }
 }
 
 void MainWindow::OnActivate(WPARAM wParam) {
@@ -284,22 +305,15 @@ void MainWindow::OnCommand(int id, int notification) {
             form_->OnUserNameChange();
         break;
     case ConvertButtonId:
-        // Never a second batch, nor one within the start-up.
-        if (notification == BN_CLICKED && !application_.CurrentWork()) {
+        if (notification == BN_CLICKED)
             form_->ConvertAll();
-            AfterWork();
-        }
         break;
     case ExitButtonId:
-        if (notification != BN_CLICKED)
-            break;
-        if (Work* work = application_.CurrentWork())
-            work->RequestClose();
-        else
+        if (notification == BN_CLICKED)
             form_->OnExitClick();
         break;
     case SubjectListId:
-        if (notification == LBN_SELCHANGE && !application_.CurrentWork())
+        if (notification == LBN_SELCHANGE)
             OnSubjectSelected();
         break;
     default:
@@ -308,7 +322,6 @@ void MainWindow::OnCommand(int id, int notification) {
 }
 
 void MainWindow::OnSubjectSelected() {
-    const BusyCursor busy;
     // A key held down selects faster than the controls can show: they follow a few times a
     // second and catch up when it comes up. Anything else is shown at once.
     if (!keyRepeating_) {
@@ -316,7 +329,7 @@ void MainWindow::OnSubjectSelected() {
         form_->ExportSelected();
         return;
     }
-    views_.Hold();
+    views_.HoldForRepeat();
     form_->ExportSelected();
     views_.RefreshIfDue();
 }
@@ -337,7 +350,7 @@ LRESULT CALLBACK MainWindow::SubjectListProc(HWND list, UINT message, WPARAM wPa
     case WM_SYSKEYUP:
     case WM_KILLFOCUS:
     case WM_LBUTTONDOWN:
-        window.application_.Guarded([&window] { window.views_.Release(); });
+        window.application_.Guarded([&window] { window.views_.EndRepeat(); });
         break;
     default:
         break;
@@ -366,13 +379,15 @@ void MainWindow::ReleaseViews() noexcept {
 bool MainWindow::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                LRESULT& result) {
     OwnObjectWindow(window_, window, message);
+    // Sent messages pass the work's filter here, as queued ones pass it in the loop.
+    if (!application_.Admit(MSG{window, message, wParam, lParam, 0, {}}))
+        return true;
     bool handled = false;
     application_.Guarded([&] { handled = Handle(message, wParam, lParam, result); });
     return handled;
 }
 
 bool MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    Work* const work = application_.CurrentWork();
     switch (message) {
     case WM_COMMAND:
         if (lParam == 0)
@@ -399,33 +414,23 @@ bool MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
         RestoreFocus();
         return true;
     case WM_CLOSE:
-        if (Work* work = application_.CurrentWork())
-            work->RequestClose();
-        else
-            Close();
+        Close();
         return true;
     case WM_SYSCOMMAND:
-        if (work && work->DroppingInput())
-            return true;
         // The window goes with its task-bar button.
         if ((wParam & 0xFFF0) != SC_MINIMIZE)
             return false;
         application_.Minimize();
         return true;
-    case WM_ENABLE:
-        // A mailbox dialog enables its owner as it ends.
-        if (work && work->DroppingInput() && wParam)
-            EnableWindow(window_.get(), FALSE);
-        return false;
     case WM_SETCURSOR:
-        if (!work)
+        if (!application_.CurrentWork())
             return false;
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
         result = TRUE;
         return true;
     case WM_QUERYENDSESSION:
-        if (work && work->Stoppable())
-            work->RequestEndSession();
+        if (application_.CurrentWork())
+            application_.RequestStop(WorkStop::EndSession);
         result = TRUE;
         return true;
     case WM_ENDSESSION:

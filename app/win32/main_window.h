@@ -51,7 +51,7 @@ public:
     // FormHost
     void ShowErrorDialog(const std::string& text) override;
     void Close() override;
-    std::unique_ptr<BusyWork> BeginWork() override;
+    std::unique_ptr<BusyWork> BeginWork(WorkKind kind) override;
     void SetInputEnabled(bool enabled) override;
     Path ExecutablePath() const override { return process_.executablePath; }
     std::string CommandLine() const override { return process_.commandLine; }
@@ -65,9 +65,12 @@ private:
     void CreateFonts();
     void CreateControls();
     void RunStartupOnce();
-    // What the user asked for while the work ran, now that it has ended.
+    // A stop asked for while the work ran, now that the work has ended and an error that ended
+    // it has been shown.
     void AfterWork();
     void OnSessionEnd(bool ending);
+    // Signs off where the session ends: nobody is left to tell of a failure.
+    void SignOffQuietly() noexcept;
     void OnActivate(WPARAM wParam);
     void RestoreFocus();
     bool Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -101,8 +104,6 @@ private:
     std::unique_ptr<TaskbarProgress> taskbar_;
     HWND savedFocus_ = nullptr;
     bool started_ = false;
-    // A batch stopped because Windows asked whether the session may end.
-    bool stoppedForSessionEnd_ = false;
     // The key whose press the subject list handles was already down: it repeats.
     bool keyRepeating_ = false;
     // Last, so destroyed first: the window and its controls go before the members that work on

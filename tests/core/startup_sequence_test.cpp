@@ -68,6 +68,24 @@ TEST_F(StartupTest, ReadsTheMailboxInOrderAndFillsTheViews) {
     EXPECT_EQ(f.host.closeCount, 0);
 }
 
+// The start-up takes its messages once the mailbox has signed on and fetched, and between two
+// subjects listed; a close asked for meanwhile stops it there.
+TEST_F(StartupTest, StopsAtTheStepWhereTheUserClosesTheWindow) {
+    const std::pair<int, std::vector<std::string>> stops[] = {
+        {1, {}}, {2, {}}, {3, {"First"}}, {4, {"First", "Second"}}};
+    for (const auto& [step, listed] : stops) {
+        MemoryForm form;
+        form.host.executablePath = folder.ExecutablePath();
+        form.mailbox.messages = f.mailbox.messages;
+        form.host.stopAtStep = step;
+        form.form.RunStartup();
+        EXPECT_EQ(form.subjectList.items, listed) << step;
+        EXPECT_EQ(form.mailbox.log.back(), listed.empty() ? "get MsgCount" : "get MsgSubject")
+            << step;
+        EXPECT_EQ(form.host.works, std::vector<WorkKind>{WorkKind::Startup});
+    }
+}
+
 TEST_F(StartupTest, LoadsTheConfiguration) {
     f.form.RunStartup();
     EXPECT_EQ(f.form.Values().ProgramDir.native(), NativeText(folder.Root() + PathSeparator));

@@ -55,8 +55,8 @@ TEST(Startup, WithoutUserNameTheFieldHasTheFocusAndConvertWaits) {
     EXPECT_EQ(run.Process().WaitForExit(), 0u);
 }
 
-// Every click and key a user could try on the window and on its task-bar button.
-void TryEverything(KelvorRun& run, const KelvorWindow& window) {
+// Every click and key a user could try on the window, but closing it.
+void TryEverything(const KelvorWindow& window) {
     SetForegroundWindow(window.Handle());
     window.ClickControl(ExitButtonId);
     window.ClickControl(ConvertButtonId);
@@ -64,18 +64,13 @@ void TryEverything(KelvorRun& run, const KelvorWindow& window) {
     TypeText(L"xyz");
     PressAltKey('E');
     PressAltKey('C');
-    PressAltKey(VK_F4);
-    const HWND button = run.Process().FindWindowByCaption(L"Kelvor");
-    PostMessageW(button, WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    PostMessageW(button, WM_SYSCOMMAND, SC_CLOSE, 0);
-    PostMessageW(window.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    PressKey(VK_ESCAPE);
 }
 
 // Nothing of TryEverything had an effect.
 void ExpectNothingHappened(KelvorRun& run, const KelvorWindow& window, const wchar_t* userName) {
     EXPECT_TRUE(run.Process().Running());
     EXPECT_EQ(RemoteText(window.Control(UserNameId)), userName);
-    EXPECT_FALSE(IsIconic(run.Process().FindWindowByCaption(L"Kelvor")));
     EXPECT_EQ(run.CountInLog("SignOff"), 0);
 }
 
@@ -97,13 +92,13 @@ TEST(Startup, NothingReachesTheWindowWhileTheSessionSignsOnAndFetches) {
     ASSERT_TRUE(window.Handle());
     EXPECT_EQ(GetWindow(logon.Handle(), GW_OWNER), window.Handle());
 
-    TryEverything(run, window);
+    TryEverything(window);
     EXPECT_TRUE(IsWindowVisible(logon.Handle()));
     ASSERT_TRUE(logon.PressOk());
     ASSERT_TRUE(WaitFor([&] { return run.Logged("Fetch pumping"); }));
-    TryEverything(run, window);
+    TryEverything(window);
     ASSERT_TRUE(WaitFor([&] { return run.Logged("Fetch busy"); }, 60s));
-    TryEverything(run, window);
+    TryEverything(window);
     run.Mailbox().WriteFile("fetch-done", "");
     // Only the fetch's own end makes the window answer again.
     ASSERT_TRUE(WaitFor([&] { return run.CountInLog("Fetch") == 1; }));
@@ -141,6 +136,26 @@ TEST(Startup, NothingReachesTheWindowWhileTheSessionSignsOnAndFetches) {
     EXPECT_EQ(
         std::vector<std::string>(log.end() - 4, log.end()),
         (std::vector<std::string>{"Close", "SetClientSite null", "Close", "SetClientSite null"}));
+}
+
+// Closing the window while the mailbox fetches takes effect once the fetch has returned: the
+// start-up lists nothing, signs off once and the program ends.
+TEST(Startup, ClosingWhileTheMailboxFetchesEndsOnceTheFetchReturns) {
+    std::string mailbox = ThreeMessages;
+    mailbox.insert(1, "\"fetchBusyMs\": 120000, \"fetchBusyUntil\": \"fetch-done\", ");
+    KelvorRun run(mailbox);
+    run.Start(L"jsmith");
+    ASSERT_TRUE(WaitFor([&] { return run.Logged("Fetch busy"); }, 60s));
+    const HWND window = run.Process().FindWindowByCaption(L"KELVOR");
+    ASSERT_TRUE(window);
+    SetForegroundWindow(window);
+    PressAltKey(VK_F4);
+    PostMessageW(run.Process().FindWindowByCaption(L"Kelvor"), WM_SYSCOMMAND, SC_CLOSE, 0);
+    run.Mailbox().WriteFile("fetch-done", "");
+    EXPECT_EQ(run.Process().WaitForExit(), 0u);
+    EXPECT_EQ(run.CountInLog("SignOff"), 1);
+    EXPECT_FALSE(run.Logged("get MsgSubject"));
+    EXPECT_EQ(run.Folder().Listing("API_IN"), "");
 }
 
 TEST(Startup, WithUserNameConvertHasTheFocusAndOneEnterRunsIt) {

@@ -104,8 +104,11 @@ public:
     std::vector<std::pair<int, int>> progress;
     // The user stops a batch once it has made this many exports (0: never).
     int stopBatchAfter = 0;
-    // Steps of the start-up's work.
+    // Steps of all work so far, and the one at which the user stops the work (0: never).
     int workSteps = 0;
+    int stopAtStep = 0;
+    // The kinds of work begun, in order.
+    std::vector<WorkKind> works;
     Path executablePath = std::filesystem::path("/opt/kelvor/kelvor");
     std::string commandLine = "kelvor";
     std::function<void()> onClose;
@@ -126,7 +129,10 @@ public:
         if (onClose)
             onClose();
     }
-    std::unique_ptr<BusyWork> BeginWork() override { return std::make_unique<Work>(*this); }
+    std::unique_ptr<BusyWork> BeginWork(WorkKind kind) override {
+        works.push_back(kind);
+        return std::make_unique<Work>(*this);
+    }
     void SetInputEnabled(bool enabled) override { Note(enabled ? "INPUT on" : "INPUT off"); }
     Path ExecutablePath() const override { return executablePath; }
     std::string CommandLine() const override { return commandLine; }
@@ -139,7 +145,7 @@ private:
     class Work : public BusyWork {
     public:
         explicit Work(MemoryHost& host) : host_(host) {}
-        void Step() override { ++host_.workSteps; }
+        void Step() override { host_.Step(); }
 
     private:
         MemoryHost& host_;
@@ -149,10 +155,13 @@ private:
     public:
         Batch(MemoryHost& host, int total) : host_(host), total_(total) {}
         ~Batch() override { host_.NoteBatch("END"); }
-        bool Progress(int done) override {
+        void Step() override { host_.Step(); }
+        void Progress(int done) override {
             host_.progress.emplace_back(done, total_);
             host_.NoteBatch("PROGRESS " + std::to_string(done));
-            return done != host_.stopBatchAfter;
+            if (done == host_.stopBatchAfter)
+                throw WorkStopped();
+            host_.Step();
         }
         void Finish() override { host_.NoteBatch("FINISH"); }
 
@@ -160,6 +169,11 @@ private:
         MemoryHost& host_;
         int total_;
     };
+
+    void Step() {
+        if (++workSteps == stopAtStep)
+            throw WorkStopped();
+    }
 
     void NoteBatch(const std::string& entry) {
         if (batchJournal)

@@ -62,8 +62,7 @@ public:
         const auto end = std::chrono::steady_clock::now() + settle;
         do {
             MSG message;
-            while ((application && application->TakeHeldInput(message)) ||
-                   PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
                 if (message.message == WM_QUIT) {
                     quit_ = true;
                     continue;
@@ -75,7 +74,8 @@ public:
             }
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         } while (std::chrono::steady_clock::now() < end);
-        return quit_;
+        // Work that ran took the quit request out of the queue for the application.
+        return quit_ || (application && application->QuitTaken());
     }
 
     // Pumps until `condition` holds; false when it did not within the time.

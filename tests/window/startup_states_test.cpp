@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,20 +44,22 @@ TEST(StartupStates, WithoutUserName) {
     ShellHarness harness;
     harness.mailbox.messages[0].attachments = {{u"a.txt", u"C:\\mail\\a.txt"},
                                                {u"b", u"C:\\mail\\b"}};
-    // Neither the window nor the task-bar button takes input while the session signs on.
-    std::map<std::string, bool> inputAt;
+    // The window takes no input while the session signs on, whichever loop takes it: a key
+    // typed meanwhile and taken by the mailbox's own loop does not reach the field.
+    const std::set<std::string> signOn{"put LogonUI",   "put NewSession",         "SignOn",
+                                       "get SessionID", "put Messages.SessionID", "Fetch"};
     harness.mailbox.onCall = [&](const std::string& op) {
-        inputAt[op] = IsWindowEnabled(harness.window->Handle()) ||
-                      IsWindowEnabled(harness.application->Window());
+        if (!signOn.contains(op))
+            return;
+        PostMessageW(harness.Control(UserNameId), WM_CHAR, L'x', 1);
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
     };
     MainWindow& window = harness.Build();
     window.Show(SW_SHOWNORMAL);
     harness.Pump();
     harness.mailbox.onCall = nullptr;
-    for (const char* op : {"put LogonUI", "put NewSession", "SignOn", "get SessionID",
-                           "put Messages.SessionID", "Fetch"})
-        EXPECT_FALSE(inputAt.at(op)) << op;
-    EXPECT_TRUE(inputAt.at("get MsgSubject"));
     EXPECT_TRUE(IsWindowEnabled(window.Handle()));
     EXPECT_EQ(Items(harness.Control(SubjectListId)),
               (std::vector<std::wstring>{L"First subject", L"Second subject", L"Third subject"}));

@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace kelvor::testing_support {
@@ -156,23 +157,162 @@ TEST(ListView, AddsInOrderAndSelectsWithoutNotifying) {
     EXPECT_EQ(harness.folder.Listing("API_IN"), "");
 }
 
-TEST(BatchProgress, PaintsWhatIsPendingAndTakesNoInput) {
+TEST(BatchProgress, PaintsWhatIsPending) {
     ShellHarness harness;
     MainWindow& window = harness.Start();
-    const HWND edit = harness.Control(UserNameId);
     InvalidateRect(window.Handle(), nullptr, TRUE);
     InvalidateRect(harness.Control(MessageViewId), nullptr, TRUE);
-    PostMessageW(edit, WM_CHAR, L'q', 1);
+    const auto batch = window.BeginBatch(3);
+    batch->Progress(1);
+    EXPECT_FALSE(GetUpdateRect(window.Handle(), nullptr, FALSE));
+    EXPECT_FALSE(GetUpdateRect(harness.Control(MessageViewId), nullptr, FALSE));
+}
 
-    {
-        const auto batch = window.BeginBatch(3);
-        EXPECT_TRUE(batch->Progress(1));
-        EXPECT_FALSE(GetUpdateRect(window.Handle(), nullptr, FALSE));
-        EXPECT_FALSE(GetUpdateRect(harness.Control(MessageViewId), nullptr, FALSE));
-        EXPECT_EQ(GetWindowTextLengthW(edit), 0);
+// Posts a click at a point of a window's client area, as the system would.
+void PostClick(HWND window, POINT point) {
+    const LPARAM at = MAKELPARAM(point.x, point.y);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
+// Input made while a Convert runs does nothing, then or after it: no second batch, no export of
+// a selection, no text. A mailbox that answers slowly lets the batch's pump take it; otherwise
+// the batch's end does. A name set in the field from outside is the field's, not the batch's.
+TEST(BatchProgress, InputMadeDuringABatchDoesNothingThenOrAfter) {
+    struct Row {
+        const char* name;
+        std::function<void(ShellHarness&)> input;
+        const wchar_t* userName;
+    };
+    const auto key = [](HWND window, WPARAM key) {
+        PostMessageW(window, WM_KEYDOWN, key, 1);
+        PostMessageW(window, WM_KEYUP, key, 0xC0000001);
+    };
+    const Row rows[] = {
+        {"click on Convert",
+         [](ShellHarness& h) {
+             PostClick(h.Control(ConvertButtonId), {4, 4});
+         },
+         L"Ann"},
+        {"Enter on Convert", [&](ShellHarness& h) { key(h.Control(ConvertButtonId), VK_RETURN); },
+         L"Ann"},
+        {"Alt+C", [](ShellHarness& h) { h.PressAltKey(h.Control(ConvertButtonId), L'c'); }, L"Ann"},
+        {"arrow key on the subjects",
+         [&](ShellHarness& h) { key(h.Control(SubjectListId), VK_UP); }, L"Ann"},
+        {"click on a subject",
+         [](ShellHarness& h) {
+             PostClick(h.Control(SubjectListId), {8, 4});
+         },
+         L"Ann"},
+        {"typed text",
+         [](ShellHarness& h) { PostMessageW(h.Control(UserNameId), WM_CHAR, L'x', 1); }, L"Ann"},
+        {"a name set from outside",
+         [](ShellHarness& h) { SetWindowTextW(h.Control(UserNameId), L"mallory"); }, L"mallory"},
+    };
+    for (const bool slow : {false, true}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.name) + (slow ? ", slow mailbox" : ""));
+            ShellHarness harness;
+            harness.Start();
+            SetWindowTextW(harness.Control(UserNameId), L"Ann");
+            int exports = 0;
+            harness.mailbox.onCall = [&](const std::string& op) {
+                if (op != "put MsgIndex" || ++exports != 2)
+                    return;
+                row.input(harness);
+                if (slow)
+                    Sleep(150);
+            };
+            SendMessageW(harness.Control(ConvertButtonId), BM_CLICK, 0, 0);
+            harness.mailbox.onCall = nullptr;
+            harness.Pump();
+            EXPECT_EQ(harness.folder.Listing("API_IN"), "1.API 2.API 3.API");
+            EXPECT_EQ(SendMessageW(harness.Control(SubjectListId), LB_GETCURSEL, 0, 0), 2);
+            EXPECT_EQ(ControlText(harness.Control(UserNameId)), row.userName);
+            EXPECT_NE(test::ReadBytes(harness.folder.ApiIn("3.API")).find("TO= kelvor.mail.Ann;"),
+                      std::string::npos);
+        }
     }
-    harness.Pump();
-    EXPECT_EQ(GetWindowTextLengthW(edit), 1);
+}
+
+// Every way of stopping a Convert, asked for during an export, against every way the batch then
+// ends: it stops after that export; a close or the end of the session then takes effect, after
+// the error that ended the batch has been shown, with one sign-off after the last mailbox call.
+TEST(BatchProgress, EveryStopTakesEffectHoweverTheBatchEnds) {
+    struct Way {
+        const char* name;
+        std::function<void(ShellHarness&)> stop;
+        bool closes;
+    };
+    const Way ways[] = {
+        {"Esc",
+         [](ShellHarness& h) { PostMessageW(h.Control(SubjectListId), WM_KEYDOWN, VK_ESCAPE, 1); },
+         false},
+        {"close box", [](ShellHarness& h) { PostMessageW(h.window->Handle(), WM_CLOSE, 0, 0); },
+         true},
+        {"Alt+F4",
+         [](ShellHarness& h) {
+             PostMessageW(h.Control(ConvertButtonId), WM_SYSKEYDOWN, VK_F4, 0x20000001);
+         },
+         true},
+        {"task-bar Close",
+         [](ShellHarness& h) { PostMessageW(h.application->Window(), WM_SYSCOMMAND, SC_CLOSE, 0); },
+         true},
+        // Sent within a mailbox call, as a control that takes messages would let it through.
+        {"end of the session",
+         [](ShellHarness& h) {
+             SendMessageW(h.window->Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+             SendMessageW(h.window->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+         },
+         true},
+    };
+    struct End {
+        const char* name;
+        // The export during which the stop is asked for.
+        int during;
+        bool fails;
+        const char* exported;
+        const char* bodies;
+        LRESULT selected;
+    };
+    const End ends[] = {
+        {"stopped", 2, false, "1.API 2.API", "1.MSG 2.MSG", 1},
+        {"whole", 3, false, "1.API 2.API 3.API", "1.MSG 2.MSG 3.MSG", 2},
+        {"with an error", 2, true, "1.API", "1.MSG", 1},
+    };
+    for (const Way& way : ways) {
+        for (const End& end : ends) {
+            SCOPED_TRACE(std::string(way.name) + ", " + end.name);
+            ShellHarness harness;
+            harness.Start("kelvor.exe Ann");
+            if (end.fails)
+                harness.mailbox.faults["get MsgOrigDisplayName"] = 2;
+            int exports = 0;
+            harness.mailbox.onCall = [&](const std::string& op) {
+                if (op != "put MsgIndex" || ++exports != end.during)
+                    return;
+                way.stop(harness);
+                // A slow mailbox: the batch's pump comes before its next export.
+                Sleep(150);
+            };
+            std::vector<std::string> shownAt;
+            DialogWatch watch;
+            watch.onShow = [&](HWND) { shownAt.push_back(harness.folder.Listing("API_IN")); };
+            SendMessageW(harness.Control(ConvertButtonId), BM_CLICK, 0, 0);
+            harness.mailbox.onCall = nullptr;
+            EXPECT_EQ(harness.Pump(), way.closes);
+            EXPECT_EQ(harness.folder.Listing("API_IN"), end.exported);
+            EXPECT_EQ(harness.folder.Listing("ATT_IN"), end.bodies);
+            EXPECT_EQ(shownAt.size(), end.fails ? 1u : 0u);
+            EXPECT_EQ(harness.application->Terminated(), way.closes);
+            EXPECT_EQ(harness.LogCount("SignOff"), way.closes ? 1 : 0);
+            if (way.closes)
+                EXPECT_EQ(harness.mailbox.log.back(), "SignOff");
+            else
+                EXPECT_EQ(SendMessageW(harness.Control(SubjectListId), LB_GETCURSEL, 0, 0),
+                          end.selected);
+        }
+    }
 }
 
 // The memo is given a text a few times a second during a batch, not once a message, and shows
