@@ -372,8 +372,6 @@ TEST(BatchProgress, TheBusyCursorShowsDuringConvertOnly) {
     EXPECT_EQ(harness.folder.Listing("API_IN"), "1.API 2.API");
 }
 
-// A text the memo cannot take shows only when the controls catch up with the batch: it is
-// reported once the batch has exported every message whole, not as the failure of one.
 // Convert shows its progress on the task-bar button, message by message, and takes it away when
 // it ends.
 TEST(BatchProgress, ShowsOnTheTaskBarButtonUntilTheBatchEnds) {
@@ -391,14 +389,22 @@ TEST(BatchProgress, ShowsOnTheTaskBarButtonUntilTheBatchEnds) {
     EXPECT_EQ(harness.folder.Listing("API_IN"), "1.API 2.API 3.API");
 }
 
+// A text the memo cannot take shows only when the controls catch up with the batch: it is
+// reported once the batch has exported every message whole, not as the failure of one.
 TEST(BatchProgress, ATextTheMemoRefusesIsReportedAfterTheBatch) {
     ShellHarness harness;
     harness.Start("kelvor.exe Ann");
     SetWindowSubclass(harness.Control(MessageViewId), SmallMemo, 1, 0);
+    // The focus leaving the subject list meanwhile does not let the batch's views go.
+    harness.mailbox.onCall = [&](const std::string& op) {
+        if (op == "put MsgIndex")
+            SendMessageW(harness.Control(SubjectListId), WM_KILLFOCUS, 0, 0);
+    };
     std::string exportsAtError;
     DialogWatch watch;
     watch.onShow = [&](HWND) { exportsAtError = harness.folder.Listing("API_IN"); };
     SendMessageW(harness.Control(ConvertButtonId), BM_CLICK, 0, 0);
+    harness.mailbox.onCall = nullptr;
     ASSERT_EQ(watch.Seen().size(), 1u);
     EXPECT_EQ(watch.Seen()[0].texts, std::vector<std::wstring>{L"Text exceeds memo capacity."});
     EXPECT_EQ(exportsAtError, "1.API 2.API 3.API");
