@@ -35,6 +35,8 @@ void ConvertOnce(KelvorRun& run, const std::filesystem::path& gateway, const std
     const std::filesystem::path path = gateway / "API_IN" / "1.API";
     WaitForBytes(path, request);
     EXPECT_EQ(FileBytes(path), request);
+    // Keys made before Convert has ended do nothing.
+    ASSERT_TRUE(window.Ready());
     PressAltKey('E');
     EXPECT_EQ(run.Process().WaitForExit(), 0u);
 }

@@ -142,6 +142,8 @@ TEST(ExportSelection, ClicksKeysConvertAndASecondRunIntoTheSameGateway) {
     for (int i = 0; i < 5; ++i)
         Exported(run, gateway, 9 + i, messages[static_cast<std::size_t>(i)], "carl");
     gateway.ExpectOnDisk(run.Folder());
+    // Keys made before Convert has ended do nothing.
+    ASSERT_TRUE(window.Ready());
 
     // Stepping up through the list exports every message passed; down again is export 18.
     PressKey(VK_TAB);
@@ -212,6 +214,7 @@ TEST(ExportSelection, IntoAGatewayNamedWithCharactersOfTheCodePage) {
     EXPECT_EQ(FileBytes(gateway / "ATT_IN" / "1.0"), "noted");
     EXPECT_EQ(run.Folder().Listing("API_IN"), "") << "the ASCII gateway of the other tests";
 
+    ASSERT_TRUE(window.Ready());
     PressAltKey('E');
     EXPECT_EQ(run.Process().WaitForExit(), 0u);
 }

@@ -196,6 +196,8 @@ TEST(Footprint, ARunWritesNothingBesideTheProgramAndNoRegistryEntries) {
     ASSERT_TRUE(window.Ready());
     PressKey(VK_RETURN);
     ASSERT_TRUE(WaitForBytes(run.Folder().ApiIn("2.API"), RequestBytes(2, second, "jsmith")));
+    // Keys made before Convert has ended do nothing.
+    ASSERT_TRUE(window.Ready());
     PressAltKey('E');
     ASSERT_EQ(run.Process().WaitForExit(), 0u);
 

@@ -288,8 +288,7 @@ TEST(ShowState, AMinimizedStartWaitsOnTheTaskBarButton) {
     ASSERT_TRUE(button);
     // The start-up runs all the same.
     EXPECT_TRUE(WaitFor([&] { return run.Logged("get MsgNoteText"); }));
-    driver::WaitIdle(button);
-    EXPECT_TRUE(IsIconic(button));
+    EXPECT_TRUE(WaitFor([&] { return IsIconic(button); }));
     const HWND window = run.Process().FindAnyWindow(L"KELVOR");
     ASSERT_TRUE(window);
     EXPECT_FALSE(IsWindowVisible(window));
