@@ -40,19 +40,25 @@ ExportOutcome MainForm::ExportSelected() {
     const int position = controls_.subjectList.ItemIndex();
     if (position < 0)
         return ExportOutcome::NothingSelected;
-    // The counter never wraps round to numbers the gateway has had already.
-    if (values_.ExportCounter == std::numeric_limits<std::int32_t>::max())
-        throw Error("No export number is left: the gateway has had every number up to " +
-                    std::to_string(values_.ExportCounter));
-    const std::int32_t n = ++values_.ExportCounter;
-    MessageExport message(mailbox_, {controls_.messageView, controls_.attachmentList},
-                          {values_.GatewayDir, values_.RecipientQualifier1,
-                           values_.RecipientQualifier2, values_.TargetUser},
-                          n);
-    if (!CreateRequestFile(message))
-        return ExportOutcome::NoRequestFile;
-    message.Write(position);
-    return ExportOutcome::Exported;
+    for (;;) {
+        // The counter never wraps round to numbers the gateway has had already.
+        if (values_.ExportCounter == std::numeric_limits<std::int32_t>::max())
+            throw Error("No export number is left: the gateway has had every number up to " +
+                        std::to_string(values_.ExportCounter));
+        const std::int32_t n = ++values_.ExportCounter;
+        MessageExport message(mailbox_, {controls_.messageView, controls_.attachmentList},
+                              {values_.GatewayDir, values_.RecipientQualifier1,
+                               values_.RecipientQualifier2, values_.TargetUser},
+                              n);
+        try {
+            if (!CreateRequestFile(message))
+                return ExportOutcome::NoRequestFile;
+            message.Write(position);
+            return ExportOutcome::Exported;
+        } catch (const NumberTaken&) {
+            // Another writer holds the number: the export starts again under the next one.
+        }
+    }
 }
 
 bool MainForm::CreateRequestFile(MessageExport& message) {

@@ -57,7 +57,7 @@ private:
     // The mailbox block: false when any of its operations failed.
     bool SignOn();
     // False when the program cannot go on: the user has been told and the window closes.
-    bool LoadProgramConfiguration();
+    bool LoadProgramConfiguration(BusyWork& work);
     void TakeUserNameFromCommandLine();
 
     MainFormControls controls_;

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <string>
 
 #ifdef _WIN32
@@ -108,7 +110,7 @@ TEST(InputFile, SharesWithReadersButKeepsWritersOut) {
 TEST(OutputFile, LetsOthersReadWhileItWrites) {
     TempDir dir;
     OutputFile file;
-    ASSERT_TRUE(file.Create(dir / "out.txt"));
+    ASSERT_TRUE(file.CreateNew(dir / "out.txt"));
     file.Write("partial");
     const auto reader =
         OpenOther(dir / "out.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
@@ -123,8 +125,8 @@ TEST(OutputFile, ClosesItsFileWhenItTakesAnother) {
     TempDir dir;
     OutputFile first;
     OutputFile second;
-    ASSERT_TRUE(first.Create(dir / "first.txt"));
-    ASSERT_TRUE(second.Create(dir / "second.txt"));
+    ASSERT_TRUE(first.CreateNew(dir / "first.txt"));
+    ASSERT_TRUE(second.CreateNew(dir / "second.txt"));
     first = std::move(second);
     EXPECT_FALSE(second.IsOpen());
     // Shared with nobody: only a file that nothing holds open any more.
@@ -133,11 +135,10 @@ TEST(OutputFile, ClosesItsFileWhenItTakesAnother) {
 }
 #endif
 
-TEST(OutputFile, CreatesOrReplaces) {
+TEST(OutputFile, CreatesANewFile) {
     TempDir dir;
-    WriteBytes(dir / "out.txt", "an older and longer content");
     OutputFile file;
-    ASSERT_TRUE(file.Create(dir / "out.txt"));
+    ASSERT_TRUE(file.CreateNew(dir / "out.txt"));
     file.Write("new");
     file.Write("");
     file.Write(std::string("\r\n\0", 3));
@@ -145,61 +146,119 @@ TEST(OutputFile, CreatesOrReplaces) {
     EXPECT_EQ(ReadBytes(dir / "out.txt"), std::string("new\r\n\0", 6));
 }
 
-TEST(OutputFile, CannotCreateInAMissingDirectoryOrOverADirectory) {
+TEST(OutputFile, CannotCreateInAMissingDirectory) {
     TempDir dir;
-    std::filesystem::create_directory(dir.Path() / "folder");
     OutputFile file;
-    EXPECT_FALSE(file.Create(dir / "missing/out.txt"));
-    EXPECT_FALSE(file.Create(dir / "folder"));
+    EXPECT_FALSE(file.CreateNew(dir / "missing/out.txt"));
     EXPECT_FALSE(file.IsOpen());
 }
 
-TEST(WriteWholeFile, WritesExactlyTheText) {
+TEST(WriteNewFile, WritesExactlyTheText) {
     TempDir dir;
-    WriteBytes(dir / "text.txt", "older content that is longer");
-    WriteWholeFile(dir / "text.txt", "one\r\ntwo");
+    WriteNewFile(dir / "text.txt", "one\r\ntwo");
     EXPECT_EQ(ReadBytes(dir / "text.txt"), "one\r\ntwo");
-    WriteWholeFile(dir / "text.txt", "");
-    EXPECT_EQ(std::filesystem::file_size(dir.Path() / "text.txt"), 0u);
+    WriteNewFile(dir / "empty.txt", "");
+    EXPECT_EQ(std::filesystem::file_size(dir.Path() / "empty.txt"), 0u);
 }
 
-TEST(WriteWholeFile, NamesTheFileItCannotCreate) {
+TEST(WriteNewFile, NamesTheFileItCannotCreate) {
     TempDir dir;
     const std::filesystem::path path = dir / "missing/1.MSG";
     try {
-        WriteWholeFile(path, "text");
+        WriteNewFile(path, "text");
         FAIL() << "no error";
     } catch (const Error& error) {
         EXPECT_EQ(std::string(error.what()), "Cannot create file " + path.string());
     }
 }
 
-TEST(CopyFileReplacing, CopiesByteForByteAndReplaces) {
+// Every way a file is written claims its name: where a file or a folder holds the name already,
+// it is NameTaken, and what holds the name stays as it was.
+using Writer =
+    std::function<void(const std::filesystem::path& source, const std::filesystem::path& target)>;
+
+class NewNames : public testing::TestWithParam<std::pair<const char*, Writer>> {};
+
+TEST_P(NewNames, NeverReplaceAFileOrFolderOfTheName) {
     TempDir dir;
-    std::string content(200000, '\0');
+    WriteBytes(dir / "source", "new");
+    WriteBytes(dir / "1.MSG", "earlier");
+    std::filesystem::create_directories(dir / "2.MSG" / "inside");
+    for (const char* taken : {"1.MSG", "2.MSG"}) {
+        SCOPED_TRACE(taken);
+        try {
+            GetParam().second(dir / "source", dir / taken);
+            ADD_FAILURE() << "no error";
+        } catch (const NameTaken& error) {
+            EXPECT_EQ(std::string(error.what()), (dir / taken).string() + " exists already");
+        }
+    }
+    EXPECT_EQ(ReadBytes(dir / "1.MSG"), "earlier");
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "2.MSG" / "inside"));
+    EXPECT_EQ(ReadBytes(dir / "source"), "new");
+    GetParam().second(dir / "source", dir / "3.MSG");
+    EXPECT_EQ(ReadBytes(dir / "3.MSG"), "new") << "a name that is free is taken";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writers, NewNames,
+    testing::Values(std::pair<const char*, Writer>{"OutputFile",
+                                                   [](const auto&, const auto& target) {
+                                                       OutputFile file;
+                                                       ASSERT_TRUE(file.CreateNew(target));
+                                                       file.Write("new");
+                                                       file.Close();
+                                                   }},
+                    std::pair<const char*, Writer>{
+                        "WriteNewFile",
+                        [](const auto&, const auto& target) { WriteNewFile(target, "new"); }},
+                    std::pair<const char*, Writer>{"CopyToNewFile",
+                                                   [](const auto& source, const auto& target) {
+                                                       CopyToNewFile(source, target);
+                                                   }},
+                    std::pair<const char*, Writer>{"RenameToNewName",
+                                                   [](const auto& source, const auto& target) {
+                                                       auto temporary = source;
+                                                       temporary += ".tmp";
+                                                       WriteBytes(temporary, "new");
+                                                       RenameToNewName(temporary, target);
+                                                   }}),
+    [](const auto& info) { return std::string(info.param.first); });
+
+TEST(CopyToNewFile, CopiesByteForByteInPiecesOfAtMost256KiB) {
+    TempDir dir;
+    std::string content(600000, '\0');
     for (std::size_t i = 0; i < content.size(); ++i) {
         content[i] = static_cast<char>(i * 7 % 251);
     }
     WriteBytes(dir / "source.bin", content);
-    WriteBytes(dir / "1.0", "an earlier copy, longer than nothing");
-    CopyFileReplacing(dir / "source.bin", dir / "1.0");
+    int pieces = 0;
+    CopyToNewFile(dir / "source.bin", dir / "1.0", [&] { ++pieces; });
     EXPECT_EQ(ReadBytes(dir / "1.0"), content);
-    CopyFileReplacing(dir / "source.bin", dir / "1.1");
-    EXPECT_EQ(ReadBytes(dir / "1.1"), content);
+    EXPECT_GE(pieces, 3);
     EXPECT_EQ(ReadBytes(dir / "source.bin"), content);
 }
 
-TEST(CopyFileReplacing, CopiesAnEmptyFile) {
+TEST(CopyToNewFile, CopiesAnEmptyFile) {
     TempDir dir;
     WriteBytes(dir / "empty", "");
-    WriteBytes(dir / "1.0", "old");
-    CopyFileReplacing(dir / "empty", dir / "1.0");
+    CopyToNewFile(dir / "empty", dir / "1.0");
     EXPECT_EQ(ReadBytes(dir / "1.0"), "");
+}
+
+// Whatever ends a copy part-way, a failure of its own or what its caller throws between two
+// pieces, leaves no part of it behind.
+TEST(CopyToNewFile, RemovesAPartialCopy) {
+    TempDir dir;
+    WriteBytes(dir / "source.bin", std::string(600000, 'x'));
+    struct Stopped {};
+    EXPECT_THROW(CopyToNewFile(dir / "source.bin", dir / "1.0", [] { throw Stopped(); }), Stopped);
+    EXPECT_FALSE(std::filesystem::exists(dir / "1.0"));
 }
 
 void ExpectCopyFails(const std::filesystem::path& from, const std::filesystem::path& to) {
     try {
-        CopyFileReplacing(from, to);
+        CopyToNewFile(from, to);
         ADD_FAILURE() << "no error copying " << from << " to " << to;
     } catch (const CopyFailed& error) {
         EXPECT_FALSE(error.Reason().empty());
@@ -211,7 +270,7 @@ void ExpectCopyFails(const std::filesystem::path& from, const std::filesystem::p
     }
 }
 
-TEST(CopyFileReplacing, ReportsTheReasonWhenItCannotCopy) {
+TEST(CopyToNewFile, ReportsTheReasonWhenItCannotCopy) {
     TempDir dir;
     WriteBytes(dir / "source.bin", "data");
     std::filesystem::create_directory(dir.Path() / "folder");
@@ -219,8 +278,7 @@ TEST(CopyFileReplacing, ReportsTheReasonWhenItCannotCopy) {
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "1.0"));
     ExpectCopyFails(dir / "source.bin", dir / "missing/1.0");
     ExpectCopyFails(dir / "folder", dir / "1.1");
-    ExpectCopyFails(dir / "source.bin", dir / "folder");
-    ExpectCopyFails(dir / "source.bin", dir / "source.bin");
+    EXPECT_THROW(CopyToNewFile(dir / "source.bin", dir / "source.bin"), NameTaken);
     EXPECT_EQ(ReadBytes(dir / "source.bin"), "data");
 }
 
@@ -232,37 +290,61 @@ TEST(RemoveFile, RemovesAFileAndReportsWhatItCannot) {
     EXPECT_FALSE(RemoveFile(dir / "gone"));
 }
 
-#ifndef _WIN32
-// /dev/full takes no byte: every write fails as on a full disk.
-TEST(OutputFile, ReportsAFullDisk) {
-    OutputFile file;
-    ASSERT_TRUE(file.Create(std::filesystem::path("/dev/full")));
-    try {
-        file.Write("x");
-        FAIL() << "no error";
-    } catch (const EInOutError& error) {
-        EXPECT_EQ(error.Code(), DiskFull);
-        EXPECT_STREQ(error.what(), "Disk full");
-    }
-}
-
-TEST(WriteWholeFile, ReportsATextItCannotWriteInFull) {
-    try {
-        WriteWholeFile(std::filesystem::path("/dev/full"), "text");
-        FAIL() << "no error";
-    } catch (const Error& error) {
-        EXPECT_STREQ(error.what(), "Stream write error");
-    }
-}
-
-TEST(CopyFileReplacing, RemovesAPartialCopy) {
+TEST(RenameToNewName, ReportsWhatItCannotRename) {
     TempDir dir;
-    WriteBytes(dir / "source.bin", "data");
-    std::filesystem::create_symlink("/dev/full", dir.Path() / "1.0");
-    ExpectCopyFails(dir / "source.bin", dir / "1.0");
-    EXPECT_FALSE(std::filesystem::is_symlink(dir.Path() / "1.0"));
+    WriteBytes(dir / "3.tmp", "request");
+    const std::filesystem::path tooLong = dir / (std::string(300, 'n') + ".API");
+    try {
+        RenameToNewName(dir / "3.tmp", tooLong);
+        FAIL() << "no error";
+    } catch (const NameTaken&) {
+        FAIL() << "taken for a name that exists";
+    } catch (const Error& error) {
+        const std::string start =
+            "Cannot rename " + (dir / "3.tmp").string() + " to " + tooLong.string() + ": ";
+        EXPECT_EQ(std::string(error.what()).substr(0, start.size()), start);
+        EXPECT_GT(std::string(error.what()).size(), start.size());
+    }
+    EXPECT_EQ(ReadBytes(dir / "3.tmp"), "request");
 }
 
+// Every entry once, folders told from files; a missing directory is none, and one that cannot be
+// listed is an error that names it with the system's reason.
+TEST(VisitDirectory, VisitsEveryEntryAndTellsFoldersFromFiles) {
+    TempDir dir;
+    std::map<std::string, bool> expected;
+    for (int i = 0; i < 300; ++i) {
+        const std::string name = std::to_string(i) + (i % 3 ? ".API" : ".MSG");
+        if (i % 7 == 0)
+            std::filesystem::create_directory(dir / name);
+        else
+            WriteBytes(dir / name, "");
+        expected[name] = i % 7 == 0;
+    }
+    std::map<std::string, bool> seen;
+    EXPECT_TRUE(VisitDirectory(std::filesystem::path(dir.Path().string() + PathSeparator),
+                               [&](const Path& name, bool isDirectory) {
+                                   EXPECT_TRUE(seen.emplace(AnsiText(name), isDirectory).second);
+                               }));
+    EXPECT_EQ(seen, expected);
+    EXPECT_FALSE(VisitDirectory(dir / "missing", [](const Path&, bool) { ADD_FAILURE(); }));
+    EXPECT_FALSE(VisitDirectory(dir / "missing/deeper", [](const Path&, bool) { ADD_FAILURE(); }));
+}
+
+TEST(VisitDirectory, AFileIsNoDirectoryToList) {
+    TempDir dir;
+    WriteBytes(dir / "API_IN", "a file");
+    try {
+        VisitDirectory(dir / "API_IN", [](const Path&, bool) { ADD_FAILURE(); });
+        FAIL() << "no error";
+    } catch (const ListingFailed& error) {
+        const std::string start = "Cannot list " + (dir / "API_IN").string() + ": ";
+        EXPECT_EQ(std::string(error.what()).substr(0, start.size()), start);
+        EXPECT_GT(std::string(error.what()).size(), start.size()) << "no reason given";
+    }
+}
+
+#ifndef _WIN32
 // Reading /proc/self/mem from its start fails: nothing is mapped at address 0.
 TEST(InputFile, ReportsAFailedRead) {
     InputFile file;
