@@ -58,17 +58,24 @@ TEST(SharedGateway, SeveralProgramsConvertIntoOneGatewayAtOnce) {
         ASSERT_TRUE(windows.back().ConvertEnabled());
     }
 
-    // Convert in every program at once; a sent click returns when its batch has ended.
+    // Convert in every program at once; a sent click returns when its batch has ended, or once
+    // an error box it shows is closed, which none may show.
     std::vector<std::thread> clicks;
     for (const KelvorWindow& window : windows) {
         clicks.emplace_back([&window] {
             DWORD_PTR result = 0;
             SendMessageTimeoutW(window.Control(win32::ConvertButtonId), BM_CLICK, 0, 0, SMTO_NORMAL,
-                                300000, &result);
+                                60000, &result);
         });
     }
     for (std::thread& click : clicks)
         click.join();
+    for (const auto& run : runs) {
+        for (const wchar_t* caption : {L"Kelvor", L"Error"}) {
+            const ProgramBox box(run->Process(), caption, 0ms);
+            EXPECT_FALSE(box) << Ansi(box.Text());
+        }
+    }
 
     // Each request by its subject's user and message, against that message.
     std::map<std::string, std::set<int>> delivered;
