@@ -43,8 +43,8 @@ public:
     void OnClose();
     void OnUserNameChange();
     void OnExitClick();
-    // Exports the message of the selected subject. Any failure but a request file that cannot be
-    // created propagates.
+    // Exports the message of the selected subject, under the next number whose names no other
+    // writer holds. Any failure but a request file that cannot be created propagates.
     ExportOutcome ExportSelected();
     // Exports every subject in list order as one batch, stopping at an export that did not
     // happen or failed.

@@ -3,9 +3,8 @@
 #include "gateway/export_views.h"
 #include "gateway/request_file.h"
 #include "mailbox/mailbox_source.h"
-#include "platform/path.h"
-
 #include "platform/error.h"
+#include "platform/path.h"
 
 #include <cstdint>
 #include <exception>
