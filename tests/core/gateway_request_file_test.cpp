@@ -1,7 +1,7 @@
 #include "gateway/gateway_paths.h"
 #include "gateway/request_file.h"
-#include "platform/files.h"
 #include "platform/paths.h"
+#include "support/mail_messages.h"
 #include "support/program_folder.h"
 #include "support/temp_dir.h"
 
@@ -219,9 +219,7 @@ TEST(RequestFile, WritesManyRequestsInARow) {
     for (std::int32_t n = 1; n <= 50; ++n) {
         const std::string number = std::to_string(n);
         EXPECT_EQ(ReadBytes(dir / (number + ".API")),
-                  Header + "SUBJECT= S" + number +
-                      ";\r\nTO= A.B.u;\r\nFROM-TEXT= F;\r\nMSG-FILE= " + number +
-                      ".MSG;\r\n-END-\r\n")
+                  testing_support::ExpectedRequest(n, "S" + number, "A.B.u", "F", {}))
             << number;
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "writing"));
@@ -242,32 +240,6 @@ TEST(RequestFile, DiscardRemovesAnUnfinishedFile) {
     EXPECT_TRUE(file.Discard());
     EXPECT_FALSE(file.IsOpen());
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
-}
-
-// A request claims its temporary name and its own: where either exists, as another writer's or
-// a file the gateway has not taken, it is NameTaken and that file stays as it was. The request
-// keeps its temporary name, which Discard then removes.
-TEST(RequestFile, NeverTakesANameThatExists) {
-    TempDir dir;
-    test::WriteBytes(dir / "3.tmp", "another writer's");
-    RequestFile file;
-    EXPECT_THROW(file.Create(dir / "3.tmp", dir / "3.API"), NameTaken);
-    EXPECT_FALSE(file.IsOpen());
-    EXPECT_EQ(ReadBytes(dir / "3.tmp"), "another writer's");
-
-    test::WriteBytes(dir / "4.API", "another writer's");
-    std::filesystem::create_directories(dir / "5.API" / "inside");
-    for (const char* name : {"4", "5"}) {
-        ASSERT_TRUE(
-            file.Create(dir / (std::string(name) + ".tmp"), dir / (std::string(name) + ".API")));
-        file.WriteHeader();
-        EXPECT_THROW(file.Close(), NameTaken);
-        EXPECT_EQ(ReadBytes(dir / (std::string(name) + ".tmp")), Header);
-        EXPECT_TRUE(file.Discard());
-        EXPECT_FALSE(std::filesystem::exists(dir / (std::string(name) + ".tmp")));
-    }
-    EXPECT_EQ(ReadBytes(dir / "4.API"), "another writer's");
-    EXPECT_TRUE(std::filesystem::is_directory(dir / "5.API" / "inside"));
 }
 
 // A request that cannot be given its name for another reason is reported, and Discard then

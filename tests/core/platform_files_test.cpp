@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
-#include <map>
 #include <string>
 
 #ifdef _WIN32
@@ -172,59 +170,6 @@ TEST(WriteNewFile, NamesTheFileItCannotCreate) {
     }
 }
 
-// Every way a file is written claims its name: where a file or a folder holds the name already,
-// it is NameTaken, and what holds the name stays as it was.
-using Writer =
-    std::function<void(const std::filesystem::path& source, const std::filesystem::path& target)>;
-
-class NewNames : public testing::TestWithParam<std::pair<const char*, Writer>> {};
-
-TEST_P(NewNames, NeverReplaceAFileOrFolderOfTheName) {
-    TempDir dir;
-    WriteBytes(dir / "source", "new");
-    WriteBytes(dir / "1.MSG", "earlier");
-    std::filesystem::create_directories(dir / "2.MSG" / "inside");
-    for (const char* taken : {"1.MSG", "2.MSG"}) {
-        SCOPED_TRACE(taken);
-        try {
-            GetParam().second(dir / "source", dir / taken);
-            ADD_FAILURE() << "no error";
-        } catch (const NameTaken& error) {
-            EXPECT_EQ(std::string(error.what()), (dir / taken).string() + " exists already");
-        }
-    }
-    EXPECT_EQ(ReadBytes(dir / "1.MSG"), "earlier");
-    EXPECT_TRUE(std::filesystem::is_directory(dir / "2.MSG" / "inside"));
-    EXPECT_EQ(ReadBytes(dir / "source"), "new");
-    GetParam().second(dir / "source", dir / "3.MSG");
-    EXPECT_EQ(ReadBytes(dir / "3.MSG"), "new") << "a name that is free is taken";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Writers, NewNames,
-    testing::Values(std::pair<const char*, Writer>{"OutputFile",
-                                                   [](const auto&, const auto& target) {
-                                                       OutputFile file;
-                                                       ASSERT_TRUE(file.CreateNew(target));
-                                                       file.Write("new");
-                                                       file.Close();
-                                                   }},
-                    std::pair<const char*, Writer>{
-                        "WriteNewFile",
-                        [](const auto&, const auto& target) { WriteNewFile(target, "new"); }},
-                    std::pair<const char*, Writer>{"CopyToNewFile",
-                                                   [](const auto& source, const auto& target) {
-                                                       CopyToNewFile(source, target);
-                                                   }},
-                    std::pair<const char*, Writer>{"RenameToNewName",
-                                                   [](const auto& source, const auto& target) {
-                                                       auto temporary = source;
-                                                       temporary += ".tmp";
-                                                       WriteBytes(temporary, "new");
-                                                       RenameToNewName(temporary, target);
-                                                   }}),
-    [](const auto& info) { return std::string(info.param.first); });
-
 TEST(CopyToNewFile, CopiesByteForByteInPiecesOfAtMost256KiB) {
     TempDir dir;
     std::string content(600000, '\0');
@@ -244,16 +189,6 @@ TEST(CopyToNewFile, CopiesAnEmptyFile) {
     WriteBytes(dir / "empty", "");
     CopyToNewFile(dir / "empty", dir / "1.0");
     EXPECT_EQ(ReadBytes(dir / "1.0"), "");
-}
-
-// Whatever ends a copy part-way, a failure of its own or what its caller throws between two
-// pieces, leaves no part of it behind.
-TEST(CopyToNewFile, RemovesAPartialCopy) {
-    TempDir dir;
-    WriteBytes(dir / "source.bin", std::string(600000, 'x'));
-    struct Stopped {};
-    EXPECT_THROW(CopyToNewFile(dir / "source.bin", dir / "1.0", [] { throw Stopped(); }), Stopped);
-    EXPECT_FALSE(std::filesystem::exists(dir / "1.0"));
 }
 
 void ExpectCopyFails(const std::filesystem::path& from, const std::filesystem::path& to) {
@@ -288,60 +223,6 @@ TEST(RemoveFile, RemovesAFileAndReportsWhatItCannot) {
     EXPECT_TRUE(RemoveFile(dir / "gone"));
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "gone"));
     EXPECT_FALSE(RemoveFile(dir / "gone"));
-}
-
-TEST(RenameToNewName, ReportsWhatItCannotRename) {
-    TempDir dir;
-    WriteBytes(dir / "3.tmp", "request");
-    const std::filesystem::path tooLong = dir / (std::string(300, 'n') + ".API");
-    try {
-        RenameToNewName(dir / "3.tmp", tooLong);
-        FAIL() << "no error";
-    } catch (const NameTaken&) {
-        FAIL() << "taken for a name that exists";
-    } catch (const Error& error) {
-        const std::string start =
-            "Cannot rename " + (dir / "3.tmp").string() + " to " + tooLong.string() + ": ";
-        EXPECT_EQ(std::string(error.what()).substr(0, start.size()), start);
-        EXPECT_GT(std::string(error.what()).size(), start.size());
-    }
-    EXPECT_EQ(ReadBytes(dir / "3.tmp"), "request");
-}
-
-// Every entry once, folders told from files; a missing directory is none, and one that cannot be
-// listed is an error that names it with the system's reason.
-TEST(VisitDirectory, VisitsEveryEntryAndTellsFoldersFromFiles) {
-    TempDir dir;
-    std::map<std::string, bool> expected;
-    for (int i = 0; i < 300; ++i) {
-        const std::string name = std::to_string(i) + (i % 3 ? ".API" : ".MSG");
-        if (i % 7 == 0)
-            std::filesystem::create_directory(dir / name);
-        else
-            WriteBytes(dir / name, "");
-        expected[name] = i % 7 == 0;
-    }
-    std::map<std::string, bool> seen;
-    EXPECT_TRUE(VisitDirectory(std::filesystem::path(dir.Path().string() + PathSeparator),
-                               [&](const Path& name, bool isDirectory) {
-                                   EXPECT_TRUE(seen.emplace(AnsiText(name), isDirectory).second);
-                               }));
-    EXPECT_EQ(seen, expected);
-    EXPECT_FALSE(VisitDirectory(dir / "missing", [](const Path&, bool) { ADD_FAILURE(); }));
-    EXPECT_FALSE(VisitDirectory(dir / "missing/deeper", [](const Path&, bool) { ADD_FAILURE(); }));
-}
-
-TEST(VisitDirectory, AFileIsNoDirectoryToList) {
-    TempDir dir;
-    WriteBytes(dir / "API_IN", "a file");
-    try {
-        VisitDirectory(dir / "API_IN", [](const Path&, bool) { ADD_FAILURE(); });
-        FAIL() << "no error";
-    } catch (const ListingFailed& error) {
-        const std::string start = "Cannot list " + (dir / "API_IN").string() + ": ";
-        EXPECT_EQ(std::string(error.what()).substr(0, start.size()), start);
-        EXPECT_GT(std::string(error.what()).size(), start.size()) << "no reason given";
-    }
 }
 
 #ifndef _WIN32
