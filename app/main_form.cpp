@@ -49,20 +49,28 @@ ExportOutcome MainForm::Export(BusyWork& work, const std::string& targetUser) {
     const int position = controls_.subjectList.ItemIndex();
     if (position < 0)
         return ExportOutcome::NothingSelected;
-    // The counter never wraps round to numbers the gateway has had already.
-    if (values_.ExportCounter == std::numeric_limits<std::int32_t>::max())
-        throw Error("No export number is left: the gateway has had every number up to " +
-                    std::to_string(values_.ExportCounter));
-    const std::int32_t n = ++values_.ExportCounter;
-    MessageExport message(
-        mailbox_, {controls_.messageView, controls_.attachmentList},
-        {values_.GatewayDir, values_.RecipientQualifier1, values_.RecipientQualifier2, targetUser},
-        n);
-    if (!CreateRequestFile(message))
-        return ExportOutcome::NoRequestFile;
-    message.Write(position);
-    work.Step();
-    return ExportOutcome::Exported;
+    for (;;) {
+        // The counter never wraps round to numbers the gateway has had already.
+        if (values_.ExportCounter == std::numeric_limits<std::int32_t>::max())
+            throw Error("No export number is left: the gateway has had every number up to " +
+                        std::to_string(values_.ExportCounter));
+        const std::int32_t n = ++values_.ExportCounter;
+        // The window answers between two pieces of a copy, and a stop ends the export there.
+        MessageExport message(mailbox_, {controls_.messageView, controls_.attachmentList},
+                              {values_.GatewayDir, values_.RecipientQualifier1,
+                               values_.RecipientQualifier2, targetUser},
+                              n, [&work] { work.Step(); });
+        try {
+            if (!CreateRequestFile(message))
+                return ExportOutcome::NoRequestFile;
+            message.Write(position);
+            return ExportOutcome::Exported;
+        } catch (const NumberTaken&) {
+            // Another writer holds the number: the export starts again under the next one,
+            // however many are taken.
+            work.Step();
+        }
+    }
 }
 
 bool MainForm::CreateRequestFile(MessageExport& message) {

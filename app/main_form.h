@@ -45,8 +45,9 @@ public:
     void OnClose();
     void OnUserNameChange();
     void OnExitClick();
-    // Exports the message of the selected subject as work of its own. Any failure but a request
-    // file that cannot be created propagates.
+    // Exports the message of the selected subject as work of its own, under the next number whose
+    // names no other writer holds. Any failure but a request file that cannot be created
+    // propagates.
     ExportOutcome ExportSelected();
     // Exports every subject in list order as one batch, for the user name of its start, stopping
     // at an export that did not happen or failed, or where the user stopped it.
@@ -61,7 +62,7 @@ private:
     // The mailbox block: false when any of its operations failed.
     bool SignOn();
     // False when the program cannot go on: the user has been told and the window closes.
-    bool LoadProgramConfiguration();
+    bool LoadProgramConfiguration(BusyWork& work);
     void TakeUserNameFromCommandLine();
 
     MainFormControls controls_;

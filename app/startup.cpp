@@ -2,6 +2,7 @@
 #include "app/main_form.h"
 #include "config/configuration.h"
 #include "gateway/gateway_paths.h"
+#include "platform/files.h"
 #include "platform/text_conversion.h"
 
 #include <exception>
@@ -50,7 +51,7 @@ void MainForm::Start(BusyWork& work) {
 
     // What was asked for while the mailbox had the thread.
     work.Step();
-    if (!LoadProgramConfiguration())
+    if (!LoadProgramConfiguration(work))
         return;
     controls_.userName.SetFocus();
     TakeUserNameFromCommandLine();
@@ -91,19 +92,23 @@ bool MainForm::SignOn() {
     }
 }
 
-bool MainForm::LoadProgramConfiguration() {
+bool MainForm::LoadProgramConfiguration(BusyWork& work) {
     try {
         Configuration configuration = LoadConfiguration(host_.ExecutablePath());
         values_.ProgramDir = std::move(configuration.ProgramDir);
         values_.GatewayDir = std::move(configuration.GatewayDir);
         values_.RecipientQualifier1 = std::move(configuration.RecipientQualifier1);
         values_.RecipientQualifier2 = std::move(configuration.RecipientQualifier2);
-        // Numbered after what earlier runs left in the gateway, no export replaces their files.
-        values_.ExportCounter = LastExportNumber(values_.GatewayDir);
+        // Where to begin counting; each export claims its number when it writes its files.
+        values_.ExportCounter = LastExportNumber(values_.GatewayDir, [&] { work.Step(); });
         return true;
     } catch (const NoConfigurationFile& error) {
         WarnUser(error.what());
     } catch (const NoGatewayDirectory& error) {
+        WarnUser(error.what());
+    } catch (const ListingFailed& error) {
+        // A gateway that cannot be read is not taken for an empty one: the user learns why
+        // before anything is written.
         WarnUser(error.what());
     }
     return false;

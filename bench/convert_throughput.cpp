@@ -167,7 +167,7 @@ void FloorRequest(MapiControls& mailbox, const std::wstring& gateway, int positi
     bytes += Ansi(mailbox.MsgSubject());
     bytes += ";\r\nTO= ACME.MAIN.bench;\r\nFROM-TEXT= ";
     bytes += Ansi(mailbox.MsgOrigDisplayName());
-    File(gateway + L"ATT_IN\\" + name + L".MSG", GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS)
+    File(gateway + L"ATT_IN\\" + name + L".MSG", GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW)
         .Write(bench::WithCrLf(Ansi(mailbox.MsgNoteText())));
     bytes += ";\r\nMSG-FILE= " + number + ".MSG;\r\n";
     if (mailbox.AttachmentCount() > 0) {
@@ -181,7 +181,7 @@ void FloorRequest(MapiControls& mailbox, const std::wstring& gateway, int positi
             mailbox.AttachmentPathName();
             const std::u16string from = mailbox.AttachmentPathName();
             const std::wstring to = gateway + L"ATT_IN\\" + name + L"." + std::to_wstring(k);
-            if (!CopyFileW(reinterpret_cast<const wchar_t*>(from.c_str()), to.c_str(), FALSE))
+            if (!CopyFileW(reinterpret_cast<const wchar_t*>(from.c_str()), to.c_str(), TRUE))
                 throw std::runtime_error("cannot copy to " + driver::Utf8(to));
             bytes += "    Current-File= " + number + "." + std::to_string(k) +
                      ";\r\n    Original-File= ";
@@ -195,14 +195,15 @@ void FloorRequest(MapiControls& mailbox, const std::wstring& gateway, int positi
 
 // Export n of the message at the position: the request file created first under its temporary
 // name and written last, in one piece, then given its name; between, the reads an export makes,
-// in its order, and the body and copy files.
+// in its order, and the body and copy files. Every file is created new and the request renamed
+// without replacing, as Kelvor claims its names.
 void FloorExport(MapiControls& mailbox, const std::wstring& gateway, int position, int n) {
     const std::wstring name = std::to_wstring(n);
     const std::wstring temporary = gateway + L"API_IN\\" + name + L".tmp";
     FloorRequest(mailbox, gateway, position, n,
-                 File(temporary, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS));
+                 File(temporary, GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW));
     if (!MoveFileExW(temporary.c_str(), (gateway + L"API_IN\\" + name + L".API").c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                     MOVEFILE_WRITE_THROUGH))
         throw std::runtime_error("cannot rename " + driver::Utf8(temporary));
 }
 

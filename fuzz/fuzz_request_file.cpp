@@ -82,8 +82,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     request.WriteEnd();
     request.Close();
 
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    std::string bytes;
+    {
+        std::ifstream in(path, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    // The next input's request is given the same name, which it never takes from another file.
+    Expect(kelvor::RemoveFile(kelvor::Path(path)));
     const auto lines = Lines(bytes);
     const std::size_t expected = 8 + (attachments > 0 ? 2 + 2 * attachments : 0);
     Expect(lines.size() == expected);

@@ -24,7 +24,7 @@ std::string NormalizeLineEnds(std::string_view text) {
 }
 
 void SaveBodyFile(const Path& path, std::string_view text) {
-    WriteWholeFile(path, NormalizeLineEnds(text));
+    WriteNewFile(path, NormalizeLineEnds(text));
 }
 
 } // namespace kelvor

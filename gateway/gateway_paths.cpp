@@ -14,6 +14,8 @@ namespace kelvor {
 namespace {
 
 constexpr std::int32_t LargestNumber = std::numeric_limits<std::int32_t>::max();
+// Names read between two calls of the scan's `between`.
+constexpr unsigned NamesBetweenCalls = 256;
 
 // Joined as text: the gateway directory ends in its separator already, and whatever else it
 // holds stays as the configuration file gave it.
@@ -34,8 +36,7 @@ std::optional<std::string> AsciiName(const Path& name) {
     return ascii;
 }
 
-// A number as exports write it: digits only, no leading zero; beyond the largest 32-bit number
-// it counts as that number.
+// A number as exports write it: digits only, no leading zero, at most the largest 32-bit number.
 std::optional<std::int32_t> Number(std::string_view digits) {
     if (digits.empty() || (digits.size() > 1 && digits.front() == '0'))
         return std::nullopt;
@@ -43,7 +44,9 @@ std::optional<std::int32_t> Number(std::string_view digits) {
     for (const char c : digits) {
         if (c < '0' || c > '9')
             return std::nullopt;
-        value = std::min<std::int64_t>(value * 10 + (c - '0'), LargestNumber);
+        value = value * 10 + (c - '0');
+        if (value > LargestNumber)
+            return std::nullopt;
     }
     return static_cast<std::int32_t>(value);
 }
@@ -71,10 +74,16 @@ std::optional<std::int32_t> ExportNumberOf(Folder folder, const Path& name) {
     return ours ? Number(std::string_view(*ascii).substr(0, dot)) : std::nullopt;
 }
 
-std::int32_t LastNumberIn(Folder folder, const Path& directory) {
+// The highest number among the folder's files; `names` counts the names read, for `between`.
+std::int32_t LastNumberIn(Folder folder, const Path& directory, unsigned& names,
+                          const std::function<void()>& between) {
     std::int32_t last = 0;
-    for (const Path& name : DirectoryNames(directory))
-        last = std::max(last, ExportNumberOf(folder, name).value_or(0));
+    VisitDirectory(directory, [&](const Path& name, bool isDirectory) {
+        if (++names % NamesBetweenCalls == 0 && between)
+            between();
+        if (!isDirectory)
+            last = std::max(last, ExportNumberOf(folder, name).value_or(0));
+    });
     return last;
 }
 
@@ -85,8 +94,7 @@ Path RequestFilePath(const Path& gatewayDir, std::int32_t n) {
 }
 
 // A gateway takes only names that end in .API, so it never sees a request before it is whole;
-// the number in the name keeps the file of a run that was ended part-way from being replaced by
-// the next run, which numbers its exports after it.
+// the number in the name claims the number for this export against every other writer.
 Path RequestWritingPath(const Path& gatewayDir, std::int32_t n) {
     return InDirectory(gatewayDir, "API_IN", std::to_string(n) + ".tmp");
 }
@@ -99,9 +107,12 @@ Path AttachmentCopyPath(const Path& gatewayDir, std::int32_t n, std::int32_t k) 
     return InDirectory(gatewayDir, "ATT_IN", std::to_string(n) + "." + std::to_string(k));
 }
 
-std::int32_t LastExportNumber(const Path& gatewayDir) {
-    return std::max(LastNumberIn(Folder::ApiIn, InDirectory(gatewayDir, "API_IN", "")),
-                    LastNumberIn(Folder::AttIn, InDirectory(gatewayDir, "ATT_IN", "")));
+std::int32_t LastExportNumber(const Path& gatewayDir, const std::function<void()>& between) {
+    unsigned names = 0;
+    const std::int32_t requests =
+        LastNumberIn(Folder::ApiIn, InDirectory(gatewayDir, "API_IN", ""), names, between);
+    return std::max(requests, LastNumberIn(Folder::AttIn, InDirectory(gatewayDir, "ATT_IN", ""),
+                                           names, between));
 }
 
 } // namespace kelvor

@@ -3,6 +3,7 @@
 #include "platform/path.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace kelvor {
 
@@ -14,10 +15,12 @@ Path BodyFilePath(const Path& gatewayDir, std::int32_t n);
 Path AttachmentCopyPath(const Path& gatewayDir, std::int32_t n, std::int32_t k);
 
 // The highest export number that the files in API_IN and ATT_IN are named by (requests, requests
-// being written, body files, attachment copies), at most the largest 32-bit number; 0 when
-// there is none, or neither directory can be listed. A name counts only as an export would
-// write it: the number without leading zeros, a full stop, the suffix (its letters in either
-// case, as Windows does not tell them apart).
-std::int32_t LastExportNumber(const Path& gatewayDir);
+// being written, body files, attachment copies); 0 when there is none, or neither directory
+// exists. Where a run begins to count, not a number it may take: others may write meanwhile. A
+// name counts only as an export would write it: a file (no folder), a number of 1 to the largest
+// 32-bit number without leading zeros, a full stop, the suffix (its letters in either case, as
+// Windows does not tell them apart). Calls `between` after every few hundred names. Throws
+// ListingFailed when a directory that exists cannot be listed in full.
+std::int32_t LastExportNumber(const Path& gatewayDir, const std::function<void()>& between);
 
 } // namespace kelvor

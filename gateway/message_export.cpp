@@ -17,19 +17,39 @@ void ShowNoteText(MailboxSource& mailbox, MessageView& view) {
 bool MessageExport::Begin() {
     views_.message.Clear();
     views_.attachments.Clear();
-    return request_.Create(RequestWritingPath(settings_.gatewayDir, n_),
-                           RequestFilePath(settings_.gatewayDir, n_));
+    try {
+        return request_.Create(RequestWritingPath(settings_.gatewayDir, n_),
+                               RequestFilePath(settings_.gatewayDir, n_));
+    } catch (const NameTaken&) {
+        throw NumberTaken(n_);
+    }
 }
 
 void MessageExport::Write(std::int32_t position) {
     try {
         WriteRequest(position);
+    } catch (const NameTaken&) {
+        Undo(std::make_exception_ptr(NumberTaken(n_)));
+    } catch (...) {
+        Undo(std::current_exception());
+    }
+}
+
+void MessageExport::Undo(const std::exception_ptr& failure) {
+    const bool requestRemoved = request_.Discard();
+    // Nothing refers to a body or copy left behind, and its number is used up: it is not
+    // worth an error of its own.
+    for (const Path& file : written_)
+        RemoveFile(file);
+    written_.clear();
+    if (requestRemoved)
+        std::rethrow_exception(failure);
+    try {
+        std::rethrow_exception(failure);
     } catch (const std::exception& error) {
-        if (!request_.Discard())
-            throw Error(std::string(error.what()) + "; the unfinished request file " +
-                        AnsiText(RequestWritingPath(settings_.gatewayDir, n_)) +
-                        " could not be removed");
-        throw;
+        throw Error(std::string(error.what()) + "; the unfinished request file " +
+                    AnsiText(RequestWritingPath(settings_.gatewayDir, n_)) +
+                    " could not be removed");
     }
 }
 
@@ -41,7 +61,9 @@ void MessageExport::WriteRequest(std::int32_t position) {
                      settings_.targetUser);
     request_.WriteFromText(ToAnsi(mailbox_.MsgOrigDisplayName()));
     ShowNoteText(mailbox_, views_.message);
-    SaveBodyFile(BodyFilePath(settings_.gatewayDir, n_), views_.message.Text());
+    const Path body = BodyFilePath(settings_.gatewayDir, n_);
+    SaveBodyFile(body, views_.message.Text());
+    written_.push_back(body);
     request_.WriteMsgFile(n_);
 
     if (mailbox_.AttachmentCount() > 0) {
@@ -52,8 +74,9 @@ void MessageExport::WriteRequest(std::int32_t position) {
                 request_.WriteEntrySeparator();
             mailbox_.SetAttachmentIndex(k);
             views_.attachments.Add(ToAnsi(mailbox_.AttachmentPathName()));
-            CopyFileReplacing(PathFromUtf16(mailbox_.AttachmentPathName()),
-                              AttachmentCopyPath(settings_.gatewayDir, n_, k));
+            const Path copy = AttachmentCopyPath(settings_.gatewayDir, n_, k);
+            CopyToNewFile(PathFromUtf16(mailbox_.AttachmentPathName()), copy, between_);
+            written_.push_back(copy);
             request_.WriteCurrentFile(n_, k);
             request_.WriteOriginalFile(ToAnsi(mailbox_.AttachmentName()));
         }

@@ -33,9 +33,9 @@ RequestFile::~RequestFile() {
 
 bool RequestFile::Create(const Path& temporary, const Path& path) {
     CloseQuietly();
-    if (!file_.Create(temporary)) {
-        temporary_ = Path();
-        path_ = Path();
+    temporary_ = Path();
+    path_ = Path();
+    if (!file_.CreateNew(temporary)) {
         return false;
     }
     temporary_ = temporary;
@@ -73,7 +73,7 @@ void RequestFile::Close() {
         throw;
     }
     file_.Close();
-    RenameReplacing(temporary_, path_);
+    RenameToNewName(temporary_, path_);
     temporary_ = Path();
 }
 

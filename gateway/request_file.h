@@ -25,18 +25,21 @@ public:
     // temporary name.
     ~RequestFile();
 
-    // Creates the file under its temporary name, replacing one of that name, to be given the
-    // name `path` by Close; a file still open is closed first as the destructor would. False
-    // when it cannot be created.
+    // Creates the file new under its temporary name, to be given the name `path` by Close; a
+    // file still open is closed first as the destructor would. False when it cannot be created;
+    // throws NameTaken when the temporary name exists.
     bool Create(const Path& temporary, const Path& path);
     bool IsOpen() const noexcept { return file_.IsOpen(); }
 
     void Write(std::string_view text);
     void EndLine();
     void WriteLine(std::string_view text);
-    // Flushes, writes the file through to the disk, closes it and gives it its name, replacing
-    // a file of that name: under that name the file is never seen other than whole. Throws
-    // EInOutError, or Error when it cannot be renamed.
+    // Writes out the buffer, closes the file and gives it its name, never replacing a file of
+    // that name: while the system runs, no one sees the file under that name other than whole.
+    // Nothing is flushed to the disk, which made every export several times slower: after a
+    // power failure the name may have reached the disk before the bytes, and the request may be
+    // found short or empty. Throws EInOutError, NameTaken when the name exists, or Error when it
+    // cannot be renamed; the file keeps its temporary name then.
     void Close();
     // Closes without reporting errors and removes the file under its temporary name, even when
     // already closed: for an export that failed part-way, its last write or its close included.

@@ -2,7 +2,9 @@
 
 #include "platform/io_error.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -15,6 +17,8 @@ namespace kelvor {
 namespace {
 
 constexpr std::size_t CopyBufferSize = 1 << 16;
+// What a copy inside the kernel moves between two calls of its `between`.
+constexpr off_t KernelCopyPiece = 1 << 18;
 
 int Fd(const UniqueFile& file) {
     return static_cast<int>(file.get());
@@ -59,8 +63,18 @@ ssize_t ReadSome(int fd, char* buffer, std::size_t size) {
     return got;
 }
 
-// Copies the bytes of `in` to `out` through a user buffer. Returns 0 or the errno of the failure.
-int CopyThroughBuffer(int in, int out) {
+// A new file for writing; the name is never one that existed before.
+UniqueFile CreateNewFile(const Path& path) {
+    UniqueFile file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!file && errno == EEXIST) {
+        throw NameTaken(path);
+    }
+    return file;
+}
+
+// Copies the bytes of `in` to `out` through a user buffer, calling `between` after every piece.
+// Returns 0 or the errno of the failure.
+int CopyThroughBuffer(int in, int out, const std::function<void()>& between) {
     std::vector<char> buffer(CopyBufferSize);
     for (;;) {
         const ssize_t got = ReadSome(in, buffer.data(), buffer.size());
@@ -70,20 +84,26 @@ int CopyThroughBuffer(int in, int out) {
             return 0;
         if (!WriteAll(out, std::string_view(buffer.data(), static_cast<std::size_t>(got))))
             return errno;
+        if (between)
+            between();
     }
 }
 
 // Copies a regular file of the size it had when opened inside the kernel, which spares two
 // copies of every byte through user memory. Returns 0, the errno of the failure, or -1 when the
 // system cannot copy these files that way and nothing was copied yet.
-int CopyInKernel([[maybe_unused]] int in, [[maybe_unused]] int out, [[maybe_unused]] off_t size) {
+int CopyInKernel([[maybe_unused]] int in, [[maybe_unused]] int out, [[maybe_unused]] off_t size,
+                 [[maybe_unused]] const std::function<void()>& between) {
 #ifdef __linux__
     off_t copied = 0;
     while (copied < size) {
-        const ssize_t moved = ::copy_file_range(in, nullptr, out, nullptr,
-                                                static_cast<std::size_t>(size - copied), 0);
+        const ssize_t moved = ::copy_file_range(
+            in, nullptr, out, nullptr,
+            static_cast<std::size_t>(std::min(size - copied, KernelCopyPiece)), 0);
         if (moved > 0) {
             copied += moved;
+            if (between)
+                between();
         } else if (moved == 0) {
             break; // the file shrank meanwhile: it is copied as it now is
         } else if (errno != EINTR) {
@@ -102,6 +122,15 @@ void CloseDirectory(DIR* directory) noexcept {
     ::closedir(directory);
 }
 using UniqueDirectory = UniqueHandle<DIR*, CloseDirectory>;
+
+bool IsDirectory(DIR* directory, const dirent& entry) {
+    if (entry.d_type != DT_UNKNOWN)
+        return entry.d_type == DT_DIR;
+    // Some file systems do not say in the entry; an entry gone meanwhile is no directory.
+    struct stat status {};
+    return ::fstatat(::dirfd(directory), entry.d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISDIR(status.st_mode);
+}
 
 } // namespace
 
@@ -153,9 +182,9 @@ void InputFile::Close() {
     CloseChecked(file_);
 }
 
-bool OutputFile::Create(const Path& path) {
+bool OutputFile::CreateNew(const Path& path) {
     file_.reset();
-    file_ = UniqueFile(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    file_ = CreateNewFile(path);
     return IsOpen();
 }
 
@@ -173,45 +202,38 @@ void OutputFile::Close() {
     CloseChecked(file_);
 }
 
-void CopyFileReplacing(const Path& from, const Path& to) {
-    const auto fail = [&](const std::string& reason) { throw CopyFailed(from, to, reason); };
+void CopyToNewFile(const Path& from, const Path& to, const std::function<void()>& between) {
+    const auto fail = [&](int error) { throw CopyFailed(from, to, std::strerror(error)); };
     const UniqueFile in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat sourceStatus {};
     if (!in || ::fstat(Fd(in), &sourceStatus) != 0) {
-        fail(std::strerror(errno));
+        fail(errno);
     }
     if (S_ISDIR(sourceStatus.st_mode)) {
-        fail(std::strerror(EISDIR));
+        fail(EISDIR);
     }
-    UniqueFile out(::open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
-    struct stat targetStatus {};
-    if (!out || ::fstat(Fd(out), &targetStatus) != 0) {
-        fail(std::strerror(errno));
+    UniqueFile out = CreateNewFile(to);
+    if (!out) {
+        fail(errno);
     }
-    // Emptying the target first would destroy a source that is the target itself.
-    if (targetStatus.st_dev == sourceStatus.st_dev && targetStatus.st_ino == sourceStatus.st_ino) {
-        fail("Source and target are the same file");
-    }
-    // From here on a failure leaves no partial copy behind.
-    const auto failAndRemove = [&](int error) {
+    // From here on nothing that ends the copy leaves part of it behind.
+    try {
+        int error = S_ISREG(sourceStatus.st_mode) && sourceStatus.st_size > 0
+                        ? CopyInKernel(Fd(in), Fd(out), sourceStatus.st_size, between)
+                        : -1;
+        if (error == -1) {
+            error = CopyThroughBuffer(Fd(in), Fd(out), between);
+        }
+        if (error != 0) {
+            fail(error);
+        }
+        if (::close(static_cast<int>(out.release())) != 0 && errno != EINTR) {
+            fail(errno);
+        }
+    } catch (...) {
         out.reset();
         ::unlink(to.c_str());
-        fail(std::strerror(error));
-    };
-    if (::ftruncate(Fd(out), 0) != 0) {
-        failAndRemove(errno);
-    }
-    int error = S_ISREG(sourceStatus.st_mode) && sourceStatus.st_size > 0
-                    ? CopyInKernel(Fd(in), Fd(out), sourceStatus.st_size)
-                    : -1;
-    if (error == -1) {
-        error = CopyThroughBuffer(Fd(in), Fd(out));
-    }
-    if (error != 0) {
-        failAndRemove(error);
-    }
-    if (::close(static_cast<int>(out.release())) != 0 && errno != EINTR) {
-        failAndRemove(errno);
+        throw;
     }
 }
 
@@ -219,27 +241,50 @@ bool RemoveFile(const Path& path) {
     return ::unlink(path.c_str()) == 0;
 }
 
-void RenameReplacing(const Path& from, const Path& to) {
-    if (::rename(from.c_str(), to.c_str()) != 0) {
+void RenameToNewName(const Path& from, const Path& to) {
+#ifdef __linux__
+    const bool renamed =
+        ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
+#else
+    // Two steps where the system has no rename that refuses to replace: the file has both names
+    // for a moment, never another file's.
+    const bool renamed = ::link(from.c_str(), to.c_str()) == 0 && ::unlink(from.c_str()) == 0;
+#endif
+    if (!renamed) {
         const int error = errno;
+        if (error == EEXIST) {
+            throw NameTaken(to);
+        }
         throw Error("Cannot rename " + AnsiText(from) + " to " + AnsiText(to) + ": " +
                     std::strerror(error));
     }
 }
 
-std::vector<Path> DirectoryNames(const Path& directory) {
-    std::vector<Path> names;
+bool VisitDirectory(const Path& directory,
+                    const std::function<void(const Path& name, bool isDirectory)>& visit) {
+    const auto fail = [&](int error) { throw ListingFailed(directory, std::strerror(error)); };
     const UniqueDirectory entries(::opendir(directory.c_str()));
     if (!entries) {
-        return names;
+        const int error = errno;
+        if (error == ENOENT) {
+            return false;
+        }
+        fail(error);
     }
-    while (const dirent* entry = ::readdir(entries.get())) {
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(entries.get());
+        if (!entry) {
+            if (const int error = errno; error != 0) {
+                fail(error);
+            }
+            return true;
+        }
         const std::string_view name = entry->d_name;
         if (name != "." && name != "..") {
-            names.emplace_back(std::string(name));
+            visit(Path(std::string(name)), IsDirectory(entries.get(), *entry));
         }
     }
-    return names;
 }
 
 } // namespace kelvor

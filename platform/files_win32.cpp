@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 #include <vector>
 
@@ -53,6 +54,21 @@ std::string SystemMessage(DWORD code) {
         message.pop_back();
     }
     return message;
+}
+
+// Whether a failed creation or rename met a name that exists, a file's or a folder's.
+bool NameExists(DWORD code) {
+    return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
+}
+
+// A new file for writing, shared with readers only; the name is never one that existed before.
+UniqueFile CreateNewFile(const Path& path) {
+    UniqueFile file = Own(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file && NameExists(GetLastError())) {
+        throw NameTaken(path);
+    }
+    return file;
 }
 
 void CloseFind(HANDLE search) noexcept {
@@ -111,10 +127,9 @@ void InputFile::Close() {
     CloseChecked(file_);
 }
 
-bool OutputFile::Create(const Path& path) {
+bool OutputFile::CreateNew(const Path& path) {
     file_.reset();
-    file_ = Own(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    file_ = CreateNewFile(path);
     return IsOpen();
 }
 
@@ -140,10 +155,10 @@ void OutputFile::Close() {
     CloseChecked(file_);
 }
 
-void CopyFileReplacing(const Path& from, const Path& to) {
+void CopyToNewFile(const Path& from, const Path& to, const std::function<void()>& between) {
     // The bytes alone, copied here rather than by CopyFileW, which would give the copy the
     // source's read-only, hidden and system attributes and its encryption: a copy the gateway
-    // could not delete or read, nor a later export replace.
+    // could not delete or read.
     const auto fail = [&](DWORD error) { throw CopyFailed(from, to, SystemMessage(error)); };
     const UniqueFile in =
         Own(CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
@@ -151,41 +166,40 @@ void CopyFileReplacing(const Path& from, const Path& to) {
     if (!in) {
         fail(GetLastError());
     }
-    // Writers are not shared with, so a target that is the source itself is refused here and
-    // never emptied.
-    UniqueFile out = Own(CreateFileW(to.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile out = CreateNewFile(to);
     if (!out) {
         fail(GetLastError());
     }
-    // From here on a failure leaves no partial copy behind.
-    const auto failAndRemove = [&](DWORD error) {
+    // From here on nothing that ends the copy leaves part of it behind.
+    try {
+        std::vector<char> buffer(1 << 18);
+        for (;;) {
+            DWORD got = 0;
+            if (!ReadFile(Handle(in), buffer.data(), static_cast<DWORD>(buffer.size()), &got,
+                          nullptr)) {
+                fail(GetLastError());
+            }
+            if (got == 0) {
+                break;
+            }
+            DWORD written = 0;
+            if (!WriteFile(Handle(out), buffer.data(), got, &written, nullptr)) {
+                fail(GetLastError());
+            }
+            if (written < got) {
+                fail(ERROR_DISK_FULL);
+            }
+            if (between) {
+                between();
+            }
+        }
+        if (!CloseHandle(reinterpret_cast<HANDLE>(out.release()))) {
+            fail(GetLastError());
+        }
+    } catch (...) {
         out.reset();
         DeleteFileW(to.c_str());
-        fail(error);
-    };
-    std::vector<char> buffer(1 << 18);
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(Handle(in), buffer.data(), static_cast<DWORD>(buffer.size()), &got,
-                      nullptr)) {
-            failAndRemove(GetLastError());
-        }
-        if (got == 0) {
-            break;
-        }
-        DWORD written = 0;
-        if (!WriteFile(Handle(out), buffer.data(), got, &written, nullptr)) {
-            failAndRemove(GetLastError());
-        }
-        if (written < got) {
-            failAndRemove(ERROR_DISK_FULL);
-        }
-    }
-    if (!CloseHandle(reinterpret_cast<HANDLE>(out.release()))) {
-        const DWORD error = GetLastError();
-        DeleteFileW(to.c_str());
-        fail(error);
+        throw;
     }
 }
 
@@ -193,33 +207,49 @@ bool RemoveFile(const Path& path) {
     return DeleteFileW(path.c_str()) != 0;
 }
 
-void RenameReplacing(const Path& from, const Path& to) {
-    if (!MoveFileExW(from.c_str(), to.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const std::string reason = SystemMessage(GetLastError());
-        throw Error("Cannot rename " + AnsiText(from) + " to " + AnsiText(to) + ": " + reason);
+void RenameToNewName(const Path& from, const Path& to) {
+    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        const DWORD code = GetLastError();
+        if (NameExists(code)) {
+            throw NameTaken(to);
+        }
+        throw Error("Cannot rename " + AnsiText(from) + " to " + AnsiText(to) + ": " +
+                    SystemMessage(code));
     }
 }
 
-std::vector<Path> DirectoryNames(const Path& directory) {
+bool VisitDirectory(const Path& directory,
+                    const std::function<void(const Path& name, bool isDirectory)>& visit) {
     std::wstring pattern = directory.native();
     if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L'/') {
         pattern += L'\\';
     }
     pattern += L'*';
-    std::vector<Path> names;
+    const auto fail = [&](DWORD code) { throw ListingFailed(directory, SystemMessage(code)); };
     WIN32_FIND_DATAW entry{};
-    const UniqueFind search(FindFirstFileW(pattern.c_str(), &entry));
+    // The short names are not wanted, and a share hands over more names in each answer.
+    const UniqueFind search(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry,
+                                             FindExSearchNameMatch, nullptr,
+                                             FIND_FIRST_EX_LARGE_FETCH));
     if (!search) {
-        return names;
+        const DWORD code = GetLastError();
+        // Nothing to list: no such folder, or one that gives not even "." and "..".
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
+            return false;
+        }
+        fail(code);
     }
     do {
         const std::wstring_view name = entry.cFileName;
         if (name != L"." && name != L"..") {
-            names.emplace_back(std::wstring(name));
+            visit(Path(std::wstring(name)),
+                  (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0);
         }
     } while (FindNextFileW(search.get(), &entry));
-    return names;
+    if (const DWORD code = GetLastError(); code != ERROR_NO_MORE_FILES) {
+        fail(code);
+    }
+    return true;
 }
 
 } // namespace kelvor

@@ -1,4 +1,5 @@
 #include "platform/files.h"
+#include "support/mail_messages.h"
 #include "support/memory_controls.h"
 #include "support/program_folder.h"
 
@@ -9,6 +10,7 @@
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,7 @@ namespace {
 
 using test::ReadBytes;
 using test::WriteBytes;
+using testing_support::ExpectedRequest;
 using testing_support::MemoryForm;
 using testing_support::ProgramFolder;
 using testing_support::ScriptedAttachment;
@@ -76,24 +79,6 @@ protected:
     ProgramFolder folder;
     MemoryForm f;
 };
-
-std::string Expected(int n, const std::string& subject, const std::string& to,
-                     const std::string& sender, const std::vector<std::string>& attachments) {
-    const std::string number = std::to_string(n);
-    std::string request = Header + "SUBJECT= " + subject + ";\r\nTO= " + to +
-                          ";\r\nFROM-TEXT= " + sender + ";\r\nMSG-FILE= " + number + ".MSG;\r\n";
-    if (!attachments.empty()) {
-        request += "ATTACH-FILE=\r\n";
-        for (std::size_t k = 0; k < attachments.size(); ++k) {
-            if (k > 0)
-                request += ",\r\n";
-            request += "    Current-File= " + number + "." + std::to_string(k) +
-                       ";\r\n    Original-File= " + attachments[k] + ";";
-        }
-        request += "\r\n;\r\n";
-    }
-    return request + "-END-\r\n";
-}
 
 TEST_F(ExportTest, MessageWithoutAttachments) {
     Start();
@@ -180,8 +165,8 @@ TEST_F(ExportTest, ExportNumbersHaveNoLeadingZerosUpToTheLargest) {
     EXPECT_EQ(resumedAt(9).ExportSelected(), ExportOutcome::Exported);
     EXPECT_EQ(folder.Listing("API_IN"), "10.API");
     EXPECT_EQ(folder.Listing("ATT_IN"), "10.0 10.1 10.2 10.MSG");
-    EXPECT_EQ(Request(10), Expected(10, "Three", "ACME.MAIN.jsmith", "Cy",
-                                    {"report.pdf", "notes.txt", "image.png"}));
+    EXPECT_EQ(Request(10), ExpectedRequest(10, "Three", "ACME.MAIN.jsmith", "Cy",
+                                           {"report.pdf", "notes.txt", "image.png"}));
     EXPECT_EQ(resumedAt(2147483646).ExportSelected(), ExportOutcome::Exported);
     EXPECT_EQ(Body(2147483647), "");
 
@@ -233,17 +218,19 @@ TEST_F(ExportTest, ConvertContinuesTheNumbersAfterSingleExports) {
     f.form.ConvertAll();
 
     EXPECT_EQ(folder.Listing("API_IN"), "1.API 2.API 3.API 4.API 5.API 6.API 7.API 8.API");
-    EXPECT_EQ(Request(1), Expected(1, "Fourth", "ACME.MAIN.jsmith", "Dee", {}));
-    EXPECT_EQ(Request(3), Expected(3, "Fourth", "ACME.MAIN.jsmith", "Dee", {}))
+    EXPECT_EQ(Request(1), ExpectedRequest(1, "Fourth", "ACME.MAIN.jsmith", "Dee", {}));
+    EXPECT_EQ(Request(3), ExpectedRequest(3, "Fourth", "ACME.MAIN.jsmith", "Dee", {}))
         << "a message exported twice gets two full sets";
     EXPECT_EQ(Body(3), Body(1));
-    EXPECT_EQ(Request(2), Expected(2, "No attachments", "ACME.MAIN.jsmith", "Ann Example", {}));
-    EXPECT_EQ(Request(4), Expected(4, "No attachments", "ACME.MAIN.jsmith", "Ann Example", {}));
+    EXPECT_EQ(Request(2),
+              ExpectedRequest(2, "No attachments", "ACME.MAIN.jsmith", "Ann Example", {}));
+    EXPECT_EQ(Request(4),
+              ExpectedRequest(4, "No attachments", "ACME.MAIN.jsmith", "Ann Example", {}));
     EXPECT_EQ(Request(5),
-              Expected(5, "One; with, marks", "ACME.MAIN.jsmith", "Bob", {"report.pdf"}));
-    EXPECT_EQ(Request(6), Expected(6, "Three", "ACME.MAIN.jsmith", "Cy",
-                                   {"report.pdf", "notes.txt", "image.png"}));
-    EXPECT_EQ(Request(8), Expected(8, "Fifth", "ACME.MAIN.jsmith", "Eve", {}));
+              ExpectedRequest(5, "One; with, marks", "ACME.MAIN.jsmith", "Bob", {"report.pdf"}));
+    EXPECT_EQ(Request(6), ExpectedRequest(6, "Three", "ACME.MAIN.jsmith", "Cy",
+                                          {"report.pdf", "notes.txt", "image.png"}));
+    EXPECT_EQ(Request(8), ExpectedRequest(8, "Fifth", "ACME.MAIN.jsmith", "Eve", {}));
     EXPECT_EQ(Body(8), "5");
     EXPECT_EQ(Copy("6.2"), Image);
 
@@ -253,30 +240,63 @@ TEST_F(ExportTest, ConvertContinuesTheNumbersAfterSingleExports) {
               (std::vector<std::pair<int, int>>{{1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}}));
 }
 
-// A run numbers its exports after the files that earlier runs left in API_IN and ATT_IN, and
-// leaves those files as they are. Only names an export writes count.
+// A run begins to count after the files that earlier runs left in API_IN and ATT_IN, and each
+// export claims its number by creating its files: it passes over a number where any of its names
+// has appeared since (another writer's, or a file the gateway has not taken), removing what it
+// wrote under it. No file it did not write is touched. Only names an export writes count.
 struct NumberingCase {
     std::string name;
-    std::vector<std::string> earlier; // "API_IN/3.API", ...
+    std::vector<std::string> earlier; // "API_IN/3.API", ...; a final "/" makes a folder
     int first;                        // 0: no number is left
+    // Written after the start-up's scan, as by another writer.
+    std::vector<std::string> meanwhile = {};
 };
 
 class ExportNumbering : public ExportTest, public testing::WithParamInterface<NumberingCase> {};
 
 TEST_P(ExportNumbering, FollowsTheFilesOfEarlierRuns) {
     const std::filesystem::path gateway = folder.Gateway();
-    for (const std::string& name : GetParam().earlier)
-        WriteBytes(gateway / name, "earlier " + name);
+    const auto write = [&](const std::vector<std::string>& names) {
+        for (const std::string& name : names) {
+            if (name.ends_with('/'))
+                std::filesystem::create_directories(gateway / name / "inside");
+            else
+                WriteBytes(gateway / name, "earlier " + name);
+        }
+    };
+    const auto listing = [&] {
+        std::set<std::string> names;
+        for (const char* directory : {"API_IN", "ATT_IN"}) {
+            for (const auto& entry : std::filesystem::directory_iterator(gateway / directory))
+                names.insert(std::string(directory) + "/" + entry.path().filename().string());
+        }
+        return names;
+    };
+    write(GetParam().earlier);
     Start();
+    write(GetParam().meanwhile);
+    std::set<std::string> files = listing();
+
     const int n = GetParam().first;
     if (n > 0) {
-        EXPECT_EQ(Select(0), ExportOutcome::Exported);
-        EXPECT_EQ(Request(n), Expected(n, "No attachments", "ACME.MAIN.jsmith", "Ann Example", {}));
+        EXPECT_EQ(Select(1), ExportOutcome::Exported);
+        const std::string number = std::to_string(n);
+        EXPECT_EQ(Request(n), ExpectedRequest(n, "One; with, marks", "ACME.MAIN.jsmith", "Bob",
+                                              {"report.pdf"}));
+        EXPECT_EQ(Copy(number + ".0"), Pdf);
+        files.insert(
+            {"API_IN/" + number + ".API", "ATT_IN/" + number + ".MSG", "ATT_IN/" + number + ".0"});
     } else {
-        EXPECT_THROW(Select(0), Error);
+        EXPECT_THROW(Select(1), Error);
     }
-    for (const std::string& name : GetParam().earlier)
-        EXPECT_EQ(ReadBytes(gateway / name), "earlier " + name);
+    EXPECT_EQ(listing(), files) << "what the export wrote under taken numbers was removed";
+    for (const auto& names : {GetParam().earlier, GetParam().meanwhile}) {
+        for (const std::string& name : names) {
+            if (!name.ends_with('/')) {
+                EXPECT_EQ(ReadBytes(gateway / name), "earlier " + name);
+            }
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -298,9 +318,23 @@ INSTANTIATE_TEST_SUITE_P(
                       1},
         // No export writes one; 12.API would not replace 012.API.
         NumberingCase{"NotAfterNumbersWithLeadingZeros", {"API_IN/012.API", "ATT_IN/007.MSG"}, 1},
+        NumberingCase{"NotAfterFolders", {"API_IN/5.API/", "ATT_IN/6.MSG/", "ATT_IN/7.0/"}, 1},
+        NumberingCase{"NotAfterNumbersBeyondThe32BitRange",
+                      {"API_IN/2147483648.API", "API_IN/99999999999999999999.API"},
+                      1},
         NumberingCase{"UpToTheLargestNumber", {"API_IN/2147483646.API"}, 2147483647},
         NumberingCase{"NoneLeftAfterTheLargest", {"ATT_IN/2147483647.MSG"}, 0},
-        NumberingCase{"NoneLeftBeyondThe32BitRange", {"API_IN/99999999999999999999.API"}, 0}),
+        // Each of the export's names taken in turn, a folder's among them.
+        NumberingCase{
+            "PastEachNameOfANumberTakenMeanwhile",
+            {},
+            6,
+            {"API_IN/1.tmp", "ATT_IN/2.MSG", "ATT_IN/3.0", "API_IN/4.API", "ATT_IN/5.MSG/"}},
+        NumberingCase{"PastFilesMeanwhileBeyondTheScan", {"API_IN/3.API"}, 5, {"ATT_IN/4.MSG"}},
+        NumberingCase{"NoneLeftWhenTheLastIsTakenMeanwhile",
+                      {"API_IN/2147483646.API"},
+                      0,
+                      {"API_IN/2147483647.tmp"}}),
     [](const testing::TestParamInfo<NumberingCase>& info) { return info.param.name; });
 
 TEST_F(ExportTest, TextsAreConvertedToTheCodePage) {
@@ -310,8 +344,8 @@ TEST_F(ExportTest, TextsAreConvertedToTheCodePage) {
     f.mailbox.messages[2].attachments[1].name = u"r\u00e9sum\u00e9.txt";
     Start();
     EXPECT_EQ(Select(2), ExportOutcome::Exported);
-    EXPECT_EQ(Request(1), Expected(1, "Caf\xE9 \x80", "ACME.MAIN.jsmith", "J\xF6rg",
-                                   {"report.pdf", "r\xE9sum\xE9.txt", "image.png"}));
+    EXPECT_EQ(Request(1), ExpectedRequest(1, "Caf\xE9 \x80", "ACME.MAIN.jsmith", "J\xF6rg",
+                                          {"report.pdf", "r\xE9sum\xE9.txt", "image.png"}));
     EXPECT_EQ(Body(1), "\xE0\r\nb");
 }
 
@@ -369,7 +403,7 @@ TEST_F(ExportTest, AttachmentThatCannotBeCopiedEndsTheExport) {
     }
     EXPECT_EQ(f.form.Values().ExportCounter, 3) << "Convert ended with the failed export";
     EXPECT_EQ(folder.Listing("API_IN"), "1.API 2.API") << "no request names a missing copy";
-    EXPECT_EQ(folder.Listing("ATT_IN"), "1.MSG 2.0 2.MSG 3.0 3.MSG");
+    EXPECT_EQ(folder.Listing("ATT_IN"), "1.MSG 2.0 2.MSG") << "the failed export left files";
     EXPECT_EQ(f.attachmentList.items.size(), 2u);
 }
 
@@ -417,11 +451,11 @@ TEST_F(ExportTest, AnUnfinishedRequestThatCannotBeRemovedIsReported) {
 #endif
 }
 
-// A mailbox failure at any step ends the export where it happens and leaves no request file;
+// A mailbox failure at any step ends the export where it happens and leaves none of its files;
 // the next export is whole all the same.
 class ExportMailboxFailure : public ExportTest, public testing::WithParamInterface<std::string> {};
 
-TEST_P(ExportMailboxFailure, LeavesNoRequestFile) {
+TEST_P(ExportMailboxFailure, LeavesNoFileBehind) {
     Start();
     f.mailbox.faults[GetParam()] = 0;
     try {
@@ -432,13 +466,14 @@ TEST_P(ExportMailboxFailure, LeavesNoRequestFile) {
     }
     EXPECT_EQ(f.mailbox.log.back(), "FAIL " + GetParam());
     EXPECT_EQ(folder.Listing("API_IN"), "");
+    EXPECT_EQ(folder.Listing("ATT_IN"), "");
     EXPECT_EQ(f.form.Values().ExportCounter, 1);
     EXPECT_EQ(f.host.closeCount, 0);
 
     f.mailbox.faults.clear();
     EXPECT_EQ(Select(2), ExportOutcome::Exported);
-    EXPECT_EQ(Request(2), Expected(2, "Three", "ACME.MAIN.jsmith", "Cy",
-                                   {"report.pdf", "notes.txt", "image.png"}));
+    EXPECT_EQ(Request(2), ExpectedRequest(2, "Three", "ACME.MAIN.jsmith", "Cy",
+                                          {"report.pdf", "notes.txt", "image.png"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(EachRead, ExportMailboxFailure,
@@ -446,6 +481,25 @@ INSTANTIATE_TEST_SUITE_P(EachRead, ExportMailboxFailure,
                                          "get MsgNoteText", "get AttachmentCount",
                                          "put AttachmentIndex", "get AttachmentPathName",
                                          "get AttachmentName"));
+
+// What stops an export between two pieces of a copy (the window's work, when the user asks)
+// passes out of it unchanged, and the export leaves none of its files behind.
+TEST_F(ExportTest, AnExportStoppedWhileItCopiesLeavesNothing) {
+    Start();
+    struct Stopped {};
+    int pieces = 0;
+    MessageExport message(f.mailbox, {f.messageView, f.attachmentList},
+                          {f.form.Values().GatewayDir, "ACME", "MAIN", "jsmith"}, 1, [&] {
+                              if (++pieces == 2)
+                                  throw Stopped();
+                          });
+    ASSERT_TRUE(message.Begin());
+    EXPECT_THROW(message.Write(2), Stopped);
+    EXPECT_EQ(pieces, 2) << "the second copy's first piece";
+    EXPECT_EQ(f.mailbox.log.back(), "get AttachmentPathName");
+    EXPECT_EQ(folder.Listing("API_IN"), "");
+    EXPECT_EQ(folder.Listing("ATT_IN"), "");
+}
 
 // The export asks the mailbox for no count to check the position against: it sets the position,
 // and the mailbox's refusal ends the export before anything is read.
@@ -484,6 +538,10 @@ struct ConvertCase {
     std::function<Log(const std::function<Log(int)>&)> journal;
     // The user stops the batch once it has made this many exports (0: never).
     int stopAfter = 0;
+    // Or at this step of the batch (a step after each export and each piece of a copy), and
+    // then ATT_IN holds these files.
+    int stopAtStep = 0;
+    const char* attIn = nullptr;
 };
 
 class Convert : public ExportTest, public testing::WithParamInterface<ConvertCase> {};
@@ -519,12 +577,15 @@ TEST_P(Convert, ExportsInListOrderAndStopsWhereAnExportDoesNot) {
     f.mailbox.faults = c.faults;
     f.host.batchJournal = &f.mailbox.log;
     f.host.stopBatchAfter = c.stopAfter;
+    f.host.stopAtStep = c.stopAtStep ? f.host.workSteps + c.stopAtStep : 0;
     try {
         f.form.ConvertAll();
     } catch (const Error& error) {
         f.mailbox.log.push_back(std::string("ERROR ") + error.what());
     }
     EXPECT_EQ(f.mailbox.log, c.journal(ExportCalls));
+    if (c.attIn)
+        EXPECT_EQ(folder.Listing("ATT_IN"), c.attIn);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -582,6 +643,26 @@ INSTANTIATE_TEST_SUITE_P(
                                                    {"PROGRESS 2", "FINISH", "END"}});
                                 },
                                 2},
+                    // A stop within the copy of the third message's second attachment: that
+                    // export is abandoned, nothing of it left, the ones before whole.
+                    ConvertCase{"StoppedWithinACopy",
+                                3,
+                                true,
+                                {},
+                                [](const auto& calls) {
+                                    Log third = calls(2);
+                                    third.resize(third.size() - 5);
+                                    return Joined({{"BATCH 3"},
+                                                   calls(0),
+                                                   {"PROGRESS 1"},
+                                                   calls(1),
+                                                   {"PROGRESS 2"},
+                                                   third,
+                                                   {"FINISH", "END"}});
+                                },
+                                0,
+                                5,
+                                "1.MSG 2.0 2.MSG"},
                     // An empty list exports nothing.
                     ConvertCase{"AnEmptyList",
                                 0,

@@ -41,15 +41,6 @@ INSTANTIATE_TEST_SUITE_P(
         BodyCase{std::string("\0text", 5), ""}, BodyCase{std::string("a\r\0\nb", 5), "a\r\n"},
         BodyCase{"tab\there \x1a\xff\x80", "tab\there \x1a\xff\x80"}));
 
-TEST(BodyFile, ReplacesAnEarlierFile) {
-    TempDir dir;
-    test::WriteBytes(dir / "2.MSG", "an earlier, longer body file");
-    SaveBodyFile(dir / "2.MSG", "new");
-    EXPECT_EQ(ReadBytes(dir / "2.MSG"), "new");
-    SaveBodyFile(dir / "2.MSG", "");
-    EXPECT_EQ(std::filesystem::file_size(dir.Path() / "2.MSG"), 0u);
-}
-
 TEST(BodyFile, KeepsLongLinesWhole) {
     std::string text(3 * 1024 * 1024, 'w');
     text += "\nend";

@@ -1,7 +1,7 @@
 #include "gateway/gateway_paths.h"
 #include "gateway/request_file.h"
-#include "platform/io_error.h"
 #include "platform/paths.h"
+#include "support/mail_messages.h"
 #include "support/program_folder.h"
 #include "support/temp_dir.h"
 
@@ -190,10 +190,9 @@ INSTANTIATE_TEST_SUITE_P(
                     ValueCase{"\r\r\n\n", "   "}, ValueCase{"a\r\nb", "a b"},
                     ValueCase{std::string("a\0;\t,\x1a", 6), std::string("a\0;\t,\x1a", 6)}));
 
-TEST(RequestFile, ReplacesAnEarlierFileAndWritesLongValuesWhole) {
+TEST(RequestFile, WritesLongValuesWhole) {
     TempDir dir;
     const std::filesystem::path path = dir / "1.API";
-    test::WriteBytes(path, std::string(300000, 'o'));
     // Values longer than the buffer, around its size and across its boundary.
     const std::string longSubject(200000, 's');
     const std::string senders[] = {std::string(65535, 'a'), std::string(65536, 'b'), "c"};
@@ -220,9 +219,7 @@ TEST(RequestFile, WritesManyRequestsInARow) {
     for (std::int32_t n = 1; n <= 50; ++n) {
         const std::string number = std::to_string(n);
         EXPECT_EQ(ReadBytes(dir / (number + ".API")),
-                  Header + "SUBJECT= S" + number +
-                      ";\r\nTO= A.B.u;\r\nFROM-TEXT= F;\r\nMSG-FILE= " + number +
-                      ".MSG;\r\n-END-\r\n")
+                  testing_support::ExpectedRequest(n, "S" + number, "A.B.u", "F", {}))
             << number;
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "writing"));
@@ -245,19 +242,20 @@ TEST(RequestFile, DiscardRemovesAnUnfinishedFile) {
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
 }
 
-// A request that cannot be given its name is reported, and Discard then removes it.
+// A request that cannot be given its name for another reason is reported, and Discard then
+// removes it.
 TEST(RequestFile, ThatCannotBeNamedIsReportedAndDiscarded) {
     TempDir dir;
-    std::filesystem::create_directories(dir / "3.API" / "taken");
+    const std::filesystem::path tooLong = dir / (std::string(300, 'n') + ".API");
     RequestFile file;
-    ASSERT_TRUE(file.Create(dir / "3.tmp", dir / "3.API"));
+    ASSERT_TRUE(file.Create(dir / "3.tmp", tooLong));
     file.WriteHeader();
     try {
         file.Close();
         FAIL() << "no error";
     } catch (const Error& error) {
         const std::string start =
-            "Cannot rename " + (dir / "3.tmp").string() + " to " + (dir / "3.API").string() + ": ";
+            "Cannot rename " + (dir / "3.tmp").string() + " to " + tooLong.string() + ": ";
         EXPECT_EQ(std::string(error.what()).substr(0, start.size()), start);
     }
     EXPECT_TRUE(file.Discard());
@@ -288,36 +286,6 @@ TEST(RequestFile, ClosesTheOpenFileWhenCreatingTheNext) {
     EXPECT_FALSE(std::filesystem::exists(dir / "1.API"));
     EXPECT_EQ(ReadBytes(dir / "2.API"), "second\r\n");
 }
-
-#ifndef _WIN32
-TEST(RequestFile, ReportsAFullDiskAndClosesAllTheSame) {
-    TempDir dir;
-    RequestFile file;
-    ASSERT_TRUE(file.Create(std::filesystem::path("/dev/full"), dir / "1.API"));
-    file.WriteHeader();
-    try {
-        file.Close();
-        FAIL() << "no error";
-    } catch (const EInOutError& error) {
-        EXPECT_STREQ(error.what(), "Disk full");
-    }
-    EXPECT_FALSE(file.IsOpen());
-    EXPECT_FALSE(std::filesystem::exists(dir / "1.API"));
-}
-
-TEST(RequestFile, ReportsAFullDiskAtTheWriteThatFillsTheBuffer) {
-    TempDir dir;
-    RequestFile file;
-    ASSERT_TRUE(file.Create(std::filesystem::path("/dev/full"), dir / "1.API"));
-    EXPECT_THROW(
-        {
-            for (int i = 0; i < 100000; ++i) {
-                file.WriteSubject("a subject of some length");
-            }
-        },
-        EInOutError);
-}
-#endif
 
 struct PathCase {
     std::filesystem::path path;

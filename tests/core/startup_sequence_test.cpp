@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -222,6 +223,45 @@ TEST_F(StartupTest, EmptyFirstLineWarnsAndCloses) {
     EXPECT_EQ(f.host.closeCount, 1);
     EXPECT_EQ(f.mailbox.CurrentSessionID(), 0);
     EXPECT_TRUE(f.subjectList.items.empty());
+}
+
+// A gateway folder that is there but cannot be listed (here a file where the folder should be)
+// is not taken for an empty one: the error dialog names it with the system's reason, and the
+// program ends before anything is read or written.
+class StartupUnlistableGateway : public StartupTest,
+                                 public testing::WithParamInterface<const char*> {};
+
+TEST_P(StartupUnlistableGateway, WarnsAndCloses) {
+    folder.MakeGatewayTree();
+    const std::filesystem::path unlistable = std::filesystem::path(folder.Gateway()) / GetParam();
+    std::filesystem::remove(unlistable);
+    test::WriteBytes(unlistable, "a file");
+    f.form.RunStartup();
+
+    ASSERT_EQ(f.host.dialogs.size(), 1u);
+    const std::string start = "Cannot list " + (unlistable / "").string() + ": ";
+    EXPECT_EQ(f.host.dialogs[0].substr(0, start.size()), start);
+    EXPECT_GT(f.host.dialogs[0].size(), start.size()) << "no reason given";
+    EXPECT_EQ(f.host.closeCount, 1);
+    EXPECT_EQ(f.mailbox.CurrentSessionID(), 0);
+    EXPECT_TRUE(f.subjectList.items.empty());
+    EXPECT_EQ(test::ReadBytes(unlistable), "a file");
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, StartupUnlistableGateway, testing::Values("API_IN", "ATT_IN"));
+
+// However many names the gateway holds, the window takes its messages while they are read: a
+// step every 256 names, the two folders counted together, besides one once the mailbox has
+// fetched and one for each subject.
+TEST_F(StartupTest, TheGatewayScanTakesItsMessages) {
+    folder.MakeGatewayTree();
+    for (int n = 1; n <= 512; ++n) {
+        test::WriteBytes(folder.ApiIn(std::to_string(n) + ".API"), "");
+        test::WriteBytes(folder.AttIn(std::to_string(n) + ".MSG"), "");
+    }
+    f.form.RunStartup();
+    EXPECT_EQ(f.form.Values().ExportCounter, 512);
+    EXPECT_EQ(f.host.workSteps, 1 + 4 + 3);
 }
 
 // A failure after the configuration is not the sequence's to catch: it escapes with its

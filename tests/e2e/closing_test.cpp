@@ -13,7 +13,7 @@ namespace {
 
 using win32::ExitButtonId;
 
-const std::string OneMessage = MailboxJson({{"Hello", "Ann", "Text", {}}});
+const std::string OneMessage = MailboxFile({{"Hello", "Ann", "Text", "Text", {}}});
 
 struct CloseWay {
     const char* name;

@@ -46,7 +46,7 @@ private:
     std::optional<DWORD> old_;
 };
 
-const std::string OneMessage = MailboxJson({{"Hello", "Ann", "Text", {}}});
+const std::string OneMessage = MailboxFile({{"Hello", "Ann", "Text", "Text", {}}});
 
 // The controls' rectangles worked out by hand for the resolution, labels' left and top.
 void ExpectScaledRectangles(HWND window, int pixelsPerInch) {

@@ -15,9 +15,13 @@ namespace {
 
 using namespace win32;
 
-const std::string ThreeMessages = MailboxJson({{"First", "Ann", "One\nline", {"a.txt", "b"}},
-                                               {"Second", "Bob", "Two", {}},
-                                               {"Third", "Cy", "Three", {}}});
+const std::string ThreeMessages = MailboxFile({{"First",
+                                                "Ann",
+                                                "One\nline",
+                                                "One\r\nline",
+                                                {{"a.txt", "", "attached"}, {"b", "", "attached"}}},
+                                               {"Second", "Bob", "Two", "Two", {}},
+                                               {"Third", "Cy", "Three", "Three", {}}});
 
 bool HasStyle(HWND window, LONG_PTR style) {
     return (GetWindowLongPtrW(window, GWL_STYLE) & style) == style;
@@ -181,7 +185,7 @@ TEST(Startup, WithUserNameConvertHasTheFocusAndOneEnterRunsIt) {
 }
 
 TEST(Startup, AnEmptyMailboxEndsWithoutDialog) {
-    KelvorRun run(MailboxJson({}));
+    KelvorRun run(MailboxFile({}));
     run.Start();
     // Nothing waits for the user: the program ends by itself.
     EXPECT_EQ(run.Process().WaitForExit(), 0u);
@@ -190,8 +194,8 @@ TEST(Startup, AnEmptyMailboxEndsWithoutDialog) {
 }
 
 TEST(Startup, AFailedSignOnShowsTheErrorDialogAndEnds) {
-    KelvorRun run(MailboxJson(
-        {{"Hello", "Ann", "Text", {}}},
+    KelvorRun run(MailboxFile(
+        {{"Hello", "Ann", "Text", "Text", {}}},
         R"([{"op": "SignOn", "hresult": "0x80004005", "description": "No profile."}])"));
     run.Start();
     const ProgramBox box(run.Process(), L"Error");

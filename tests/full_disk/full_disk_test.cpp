@@ -1,8 +1,13 @@
-// Convert onto a file system that fills up on the way: the export that hits the full disk stops
-// with its error, leaves no request file behind, and every export before it is whole.
+// Writing onto a file system that fills up on the way. Convert: the export that hits the full
+// disk stops with its error, leaves none of its files behind, and every export before it is
+// whole. The files: each write that meets the full disk says so.
 
+#include "gateway/request_file.h"
 #include "platform/error.h"
+#include "platform/files.h"
+#include "platform/io_error.h"
 #include "platform/paths.h"
+#include "support/mail_messages.h"
 #include "support/memory_controls.h"
 #include "support/native_path.h"
 
@@ -12,12 +17,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 
 namespace kelvor {
 namespace {
 
 namespace fs = std::filesystem;
+using testing_support::ExpectedRequest;
 using testing_support::MemoryForm;
 using testing_support::NativePath;
 using testing_support::ScriptedMessage;
@@ -27,14 +34,6 @@ constexpr int Messages = 400;
 std::string ReadAll(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
-}
-
-std::string ExpectedRequest(int n, int message) {
-    const std::string number = std::to_string(n);
-    return "WPC-API= 1.2;\r\nMSG-TYPE= MAIL;\r\nMSG-ACTION= Import-Inbox;\r\nSUBJECT= Message " +
-           std::to_string(message) +
-           ";\r\nTO= ACME.MAIN.jsmith;\r\nFROM-TEXT= Ann Example;\r\nMSG-FILE= " + number +
-           ".MSG;\r\n-END-\r\n";
 }
 
 struct Fill {
@@ -93,18 +92,108 @@ TEST_P(FullDisk, ConvertStopsWithItsErrorAndKeepsTheExportsBeforeWhole) {
 
     for (int n = 1; n < failed; ++n) {
         EXPECT_EQ(ReadAll(gateway / "API_IN" / (std::to_string(n) + ".API")),
-                  ExpectedRequest(n, n - 1))
+                  ExpectedRequest(n, "Message " + std::to_string(n - 1), "ACME.MAIN.jsmith",
+                                  "Ann Example", {}))
             << "export " << n;
         EXPECT_EQ(ReadAll(gateway / "ATT_IN" / (std::to_string(n) + ".MSG")), text);
     }
-    EXPECT_FALSE(fs::exists(gateway / "API_IN" / (std::to_string(failed) + ".API")))
+    EXPECT_EQ(std::distance(fs::directory_iterator(gateway / "API_IN"), fs::directory_iterator()),
+              failed - 1)
         << "the failed export left its request file behind";
+    EXPECT_FALSE(fs::exists(gateway / "ATT_IN" / (std::to_string(failed) + ".MSG")))
+        << "the failed export left its body file behind";
 }
 
 // Empty bodies take no space, so it is a request file that meets the full disk. A body of 40,000
 // bytes fills the 64 KiB disk part of the way through the second one, whose write comes up short.
 INSTANTIATE_TEST_SUITE_P(Bodies, FullDisk,
                          testing::Values(Fill{0, "Disk full"}, Fill{40000, "Stream write error"}));
+
+// A folder of its own on the small disk, the disk filled up to its last byte by a file there.
+class FullFolder {
+public:
+    FullFolder() {
+        const char* disk = std::getenv("KELVOR_FULL_DISK_DIR");
+        if (disk == nullptr)
+            throw std::runtime_error("run through scripts/with-small-disk");
+        path_ = fs::path(NativePath(disk)) / "full";
+        fs::create_directory(path_);
+        OutputFile filler;
+        if (!filler.CreateNew(path_ / "filler"))
+            throw std::runtime_error("cannot create the filler");
+        try {
+            for (;;)
+                filler.Write(std::string(4096, 'f'));
+        } catch (const EInOutError&) {
+        }
+        try {
+            for (;;)
+                filler.Write("f");
+        } catch (const EInOutError&) {
+        }
+    }
+    FullFolder(const FullFolder&) = delete;
+    FullFolder& operator=(const FullFolder&) = delete;
+    ~FullFolder() { fs::remove_all(path_); }
+
+    fs::path operator/(const char* name) const { return path_ / name; }
+
+private:
+    fs::path path_;
+};
+
+TEST(OutputFile, ReportsAFullDisk) {
+    const FullFolder full;
+    OutputFile file;
+    ASSERT_TRUE(file.CreateNew(full / "out"));
+    try {
+        file.Write("x");
+        FAIL() << "no error";
+    } catch (const EInOutError& error) {
+        EXPECT_EQ(error.Code(), DiskFull);
+        EXPECT_STREQ(error.what(), "Disk full");
+    }
+}
+
+TEST(WriteNewFile, ReportsATextItCannotWriteInFullAndRemovesTheFile) {
+    const FullFolder full;
+    try {
+        WriteNewFile(full / "1.MSG", "text");
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_STREQ(error.what(), "Stream write error");
+    }
+    EXPECT_FALSE(fs::exists(full / "1.MSG"));
+}
+
+TEST(RequestFile, ReportsAFullDiskAndClosesAllTheSame) {
+    const FullFolder full;
+    RequestFile file;
+    ASSERT_TRUE(file.Create(full / "1.tmp", full / "1.API"));
+    file.WriteHeader();
+    try {
+        file.Close();
+        FAIL() << "no error";
+    } catch (const EInOutError& error) {
+        EXPECT_STREQ(error.what(), "Disk full");
+    }
+    EXPECT_FALSE(file.IsOpen());
+    EXPECT_FALSE(fs::exists(full / "1.API"));
+    EXPECT_TRUE(file.Discard());
+}
+
+TEST(RequestFile, ReportsAFullDiskAtTheWriteThatFillsTheBuffer) {
+    const FullFolder full;
+    RequestFile file;
+    ASSERT_TRUE(file.Create(full / "1.tmp", full / "1.API"));
+    EXPECT_THROW(
+        {
+            for (int i = 0; i < 100000; ++i)
+                file.WriteSubject("a subject of some length");
+        },
+        EInOutError);
+    EXPECT_TRUE(file.Discard());
+}
 
 } // namespace
 } // namespace kelvor

@@ -1,8 +1,8 @@
 #pragma once
 
-// Exports of the real kelvor.exe seen from outside: mailboxes whose attachments lie in files or
-// come as content, the bytes each export should write, and the user's side of the window (clicks
-// on subjects, typing, the message boxes the program shows).
+// Exports of the real kelvor.exe seen from outside: the files each export should leave in the
+// gateway tree, and the user's side of the window (clicks on subjects, typing, the message boxes
+// the program shows).
 
 #include "app/win32/layout.h"
 #include "support/win32_kelvor_run.h"
@@ -24,73 +24,6 @@
 
 namespace kelvor::testing_support {
 
-// A text as the mailbox file holds it (UTF-8) and as the program writes it (ANSI code page 1252).
-struct MailText {
-    MailText(const char* ascii = "") : utf8(ascii), ansi(ascii) {}
-    MailText(std::string inUtf8, std::string inAnsi)
-        : utf8(std::move(inUtf8)), ansi(std::move(inAnsi)) {}
-    std::string utf8;
-    std::string ansi;
-};
-
-struct MailAttachment {
-    MailText name;
-    // The file the mailbox names, or empty for an attachment given as content.
-    std::string path;
-    // What a copy of it holds; for a content attachment also what the mailbox file gives.
-    std::string bytes;
-};
-
-struct MailMessage {
-    MailText subject;
-    MailText sender;
-    MailText text;
-    // The body file: the text in ANSI with every line end made CR LF.
-    std::string body;
-    std::vector<MailAttachment> attachments;
-};
-
-inline std::string MailboxFile(const std::vector<MailMessage>& messages,
-                               std::string_view faults = "[]") {
-    std::string json = "{\"sessionId\": 7, \"messages\": [";
-    for (std::size_t i = 0; i < messages.size(); ++i) {
-        const MailMessage& message = messages[i];
-        json += (i ? ", " : "") + std::string("{\"subject\": ") + JsonString(message.subject.utf8) +
-                ", \"sender\": " + JsonString(message.sender.utf8) +
-                ", \"text\": " + JsonString(message.text.utf8) + ", \"attachments\": [";
-        for (std::size_t k = 0; k < message.attachments.size(); ++k) {
-            const MailAttachment& attachment = message.attachments[k];
-            json += (k ? ", " : "") + std::string("{\"name\": ") +
-                    JsonString(attachment.name.utf8) +
-                    (attachment.path.empty() ? ", \"content\": " + JsonString(attachment.bytes)
-                                             : ", \"path\": " + JsonString(attachment.path)) +
-                    "}";
-        }
-        json += "]}";
-    }
-    return json + "], \"faults\": " + std::string(faults) + "}";
-}
-
-// The request file that export n of `message` writes.
-inline std::string RequestBytes(int n, const MailMessage& message, std::string_view user,
-                                std::string_view qualifiers = "kelvor.mail.") {
-    const std::string number = std::to_string(n);
-    std::string bytes = "WPC-API= 1.2;\r\nMSG-TYPE= MAIL;\r\nMSG-ACTION= Import-Inbox;\r\n";
-    bytes += "SUBJECT= " + message.subject.ansi + ";\r\n";
-    bytes += "TO= " + std::string(qualifiers) + std::string(user) + ";\r\n";
-    bytes += "FROM-TEXT= " + message.sender.ansi + ";\r\n";
-    bytes += "MSG-FILE= " + number + ".MSG;\r\n";
-    if (!message.attachments.empty()) {
-        bytes += "ATTACH-FILE=\r\n";
-        for (std::size_t k = 0; k < message.attachments.size(); ++k)
-            bytes += (k ? ",\r\n" : "") + std::string("    Current-File= ") + number + "." +
-                     std::to_string(k) +
-                     ";\r\n    Original-File= " + message.attachments[k].name.ansi + ";";
-        bytes += "\r\n;\r\n";
-    }
-    return bytes + "-END-\r\n";
-}
-
 // The bytes of a file, or "(missing)" when there is none, so that a comparison names the case.
 inline std::string FileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -102,15 +35,11 @@ inline std::string FileBytes(const std::filesystem::path& path) {
 // What the gateway tree should hold: every file the exports so far wrote, with its bytes.
 class ExpectedGateway {
 public:
-    // A whole export of `message` as number n.
+    // A whole export of `message` as number n. An export that failed leaves nothing.
     void Export(int n, const MailMessage& message, std::string_view user) {
         apiIn_[std::to_string(n) + ".API"] = RequestBytes(n, message, user);
-        Partial(n, message, message.attachments.size());
-    }
-    // An export that an error ended after its body file and `copies` attachment copies.
-    void Partial(int n, const MailMessage& message, std::size_t copies) {
         attIn_[std::to_string(n) + ".MSG"] = message.body;
-        for (std::size_t k = 0; k < copies; ++k)
+        for (std::size_t k = 0; k < message.attachments.size(); ++k)
             attIn_[std::to_string(n) + "." + std::to_string(k)] = message.attachments[k].bytes;
     }
 

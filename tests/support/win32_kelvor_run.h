@@ -8,6 +8,7 @@
 #include "driver/remote_window.h"
 #include "driver/user_input.h"
 #include "driver/wait.h"
+#include "support/mail_messages.h"
 #include "support/native_path.h"
 #include "support/program_folder.h"
 #include "support/standin_mailbox.h"
@@ -22,45 +23,6 @@
 namespace kelvor::testing_support {
 
 using namespace driver;
-
-struct JsonMessage {
-    std::string subject;
-    std::string sender;
-    std::string text;
-    std::vector<std::string> attachmentNames; // given as content, so the stand-in makes files
-};
-
-inline std::string JsonString(std::string_view text) {
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\')
-            quoted += '\\';
-        if (c == '\r')
-            quoted += "\\r";
-        else if (c == '\n')
-            quoted += "\\n";
-        else
-            quoted += c;
-    }
-    return quoted + "\"";
-}
-
-// A mailbox file for the stand-in; `faults` is the JSON array text of injected faults.
-inline std::string MailboxJson(const std::vector<JsonMessage>& messages,
-                               std::string_view faults = "[]") {
-    std::string json = "{\"sessionId\": 7, \"messages\": [";
-    for (std::size_t i = 0; i < messages.size(); ++i) {
-        const auto& message = messages[i];
-        json += (i ? ", " : "") + std::string("{\"subject\": ") + JsonString(message.subject) +
-                ", \"sender\": " + JsonString(message.sender) +
-                ", \"text\": " + JsonString(message.text) + ", \"attachments\": [";
-        for (std::size_t k = 0; k < message.attachmentNames.size(); ++k)
-            json += (k ? ", " : "") + std::string("{\"name\": ") +
-                    JsonString(message.attachmentNames[k]) + ", \"content\": \"attached\"}";
-        json += "]}";
-    }
-    return json + "], \"faults\": " + std::string(faults) + "}";
-}
 
 class KelvorRun {
 public:

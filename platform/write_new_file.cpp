@@ -2,18 +2,23 @@
 
 #include "platform/io_error.h"
 
+#include <utility>
+
 namespace kelvor {
 
-void WriteWholeFile(const Path& path, std::string_view text) {
+void WriteNewFile(const Path& path, std::string_view text) {
     OutputFile file;
-    if (!file.Create(path)) {
+    if (!file.CreateNew(path)) {
         throw Error("Cannot create file " + AnsiText(path));
     }
     try {
         file.Write(text);
         file.Close();
     } catch (const EInOutError&) {
-        // The file is closed with what it holds.
+        // A part of the text never passes for all of it. Closed first: Windows removes no file
+        // that is open.
+        { const OutputFile closing = std::move(file); }
+        RemoveFile(path);
         throw Error("Stream write error");
     }
 }
