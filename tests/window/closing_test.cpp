@@ -98,6 +98,25 @@ TEST(Closing, ACancelledSessionEndGoesOn) {
     EXPECT_FALSE(harness.application->SessionEnding());
 }
 
+// Windows ending the session while the start-up lists the subjects stops the listing; the
+// sign-off follows the mailbox call it arrived within, and the program ends.
+TEST(StartupEnds, TheEndOfTheSessionStopsTheListing) {
+    ShellHarness harness;
+    int subjects = 0;
+    harness.mailbox.onCall = [&](const std::string& op) {
+        if (op != "get MsgSubject" || ++subjects != 2)
+            return;
+        SendMessageW(harness.window->Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+        SendMessageW(harness.window->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    };
+    harness.Start();
+    harness.mailbox.onCall = nullptr;
+    EXPECT_TRUE(harness.Pump());
+    EXPECT_EQ(SendMessageW(harness.Control(SubjectListId), LB_GETCOUNT, 0, 0), 2);
+    EXPECT_EQ(harness.LogCount("SignOff"), 1);
+    EXPECT_EQ(harness.mailbox.log.back(), "SignOff");
+}
+
 TEST(StartupEnds, AnEmptyMailboxEndsWithoutDialog) {
     ShellHarness harness;
     harness.mailbox.messages.clear();
