@@ -61,6 +61,8 @@ int main(int argc, char** argv) {
         const std::size_t bytes = sizes[s] * MiB;
         const std::string text = MixedText(bytes);
         body[s] = BestSecondsPerMiB(sizes[s], [&] {
+            // Body files are created new, as exports create theirs.
+            fs::remove(root / "body.MSG");
             kelvor::SaveBodyFile(root / "body.MSG", kelvor::NormalizeLineEnds(text));
         });
 
