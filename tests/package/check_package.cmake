@@ -98,7 +98,8 @@ foreach(phrase "32-bit" "MAPI session control" "MAPI messages control" "installe
                "OLE error 80040154" "Class not registered" "EOleSysError: "
                # The messages after which the program ends, so a user can look them up.
                "Unable to establish MAPI session." "No configuration file found."
-               "No gateway directory in configuration file." "Unable to create API Gateway file!"
+               "No gateway directory in configuration file." "Cannot list "
+               "Unable to create API Gateway file!"
                # What a workstation without the controls' licence needs.
                "OLE error 80040112" "design-time licence" "run-time licence key"
                "IClassFactory2::RequestLicKey" "kelvor_license_keys.exe")
