@@ -2,6 +2,9 @@
 #include "support/mail_messages.h"
 #include "support/memory_controls.h"
 #include "support/program_folder.h"
+#ifdef _WIN32
+#include "support/win32_import_patch.h"
+#endif
 
 #include <gtest/gtest.h>
 
@@ -32,6 +35,70 @@ const std::string Header = "WPC-API= 1.2;\r\nMSG-TYPE= MAIL;\r\nMSG-ACTION= Impo
 const std::string Pdf = std::string("%PDF\r\n\0\x1A\xFF\n", 10);
 const std::string Notes = "notes\n";
 const std::string Image = std::string(70000, '\x89');
+
+#ifdef _WIN32
+using testing_support::ImportPatch;
+
+// The program's calls that put its files on the disk, mark them for deletion or keep them, and
+// name them, logged through its import table while the object lives ("flush 1.MSG", "mark 1.tmp",
+// "keep 1.0", "name 1.API"); a creation of, or rename onto, `denied` answered with `denial`, as
+// Windows answers for a name being deleted or held by a scanner, the file to be renamed then held
+// open as by such a program when `hold` says so.
+class FileCalls {
+public:
+    FileCalls(Log& log, std::wstring denied = {}, DWORD denial = 0, bool hold = false)
+        : log_(log), denied_(std::move(denied)), denial_(denial), hold_(hold) {
+        calls = this;
+    }
+    ~FileCalls() { CloseHandle(held_); }
+
+private:
+    static std::string Name(HANDLE file) {
+        wchar_t path[MAX_PATH] = {};
+        GetFinalPathNameByHandleW(file, path, MAX_PATH, 0);
+        return std::filesystem::path(path).filename().string();
+    }
+    static BOOL WINAPI Flush(HANDLE file) {
+        calls->log_.push_back("flush " + Name(file));
+        return calls->flush_.Original<decltype(&FlushFileBuffers)>()(file);
+    }
+    static BOOL WINAPI Set(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD size) {
+        const auto disposition = static_cast<FILE_DISPOSITION_INFO*>(info);
+        if (kind == FileDispositionInfo)
+            calls->log_.push_back((disposition->DeleteFile ? "mark " : "keep ") + Name(file));
+        return calls->set_.Original<decltype(&SetFileInformationByHandle)>()(file, kind, info,
+                                                                             size);
+    }
+    static HANDLE WINAPI Create(const wchar_t* name, DWORD access, DWORD share,
+                                SECURITY_ATTRIBUTES* security, DWORD how, DWORD flags,
+                                HANDLE model) {
+        if (how == CREATE_NEW && calls->denied_ == name)
+            return SetLastError(calls->denial_), INVALID_HANDLE_VALUE;
+        return calls->create_.Original<decltype(&CreateFileW)>()(name, access, share, security, how,
+                                                                 flags, model);
+    }
+    static BOOL WINAPI Rename(const wchar_t* from, const wchar_t* to, DWORD flags) {
+        calls->log_.push_back("name " + std::filesystem::path(to).filename().string());
+        if (calls->denied_ != to)
+            return calls->rename_.Original<decltype(&MoveFileExW)>()(from, to, flags);
+        if (calls->hold_)
+            calls->held_ =
+                Create(from, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, 0);
+        return SetLastError(calls->denial_), FALSE;
+    }
+
+    inline static FileCalls* calls = nullptr;
+    Log& log_;
+    std::wstring denied_;
+    DWORD denial_;
+    bool hold_;
+    HANDLE held_ = INVALID_HANDLE_VALUE;
+    ImportPatch flush_{L"kernel32.dll", "FlushFileBuffers", reinterpret_cast<void*>(&Flush)};
+    ImportPatch set_{L"kernel32.dll", "SetFileInformationByHandle", reinterpret_cast<void*>(&Set)};
+    ImportPatch create_{L"kernel32.dll", "CreateFileW", reinterpret_cast<void*>(&Create)};
+    ImportPatch rename_{L"kernel32.dll", "MoveFileExW", reinterpret_cast<void*>(&Rename)};
+};
+#endif
 
 // A started form over a real gateway tree: kelvor.prm names folder's gateway, "ACME" and
 // "MAIN", and the command line carries the user name.
@@ -133,22 +200,26 @@ TEST_F(ExportTest, MessageWithThreeAttachmentsInMailboxOrder) {
                    "get AttachmentPathName", "get AttachmentName"}));
 }
 
+// Each file is whole, and on the disk, before the request names it; the request takes its name
+// only once every file of the export is on the disk, and their marks for deletion are cleared
+// last. On Windows the program's calls on its files are logged too.
 TEST_F(ExportTest, BodyIsCompleteAndEachCopyMadeBeforeTheRequestNamesThem) {
-    f.mailbox.messages[2].text = u"a\nb";
     Start();
-    std::vector<std::string> seen;
+    Log seen;
     f.mailbox.onCall = [&](const std::string& op) {
-        if (op == "get AttachmentCount")
-            seen.push_back(op + " body " + std::to_string(Body(1).size()));
         if (op == "get AttachmentName")
-            seen.push_back(op + " " + folder.Listing("ATT_IN") + ", " + folder.Listing("API_IN"));
+            seen.push_back(folder.Listing("ATT_IN") + ", " + folder.Listing("API_IN"));
     };
+    Log expected = {"1.0 1.MSG, 1.tmp", "1.0 1.1 1.MSG, 1.tmp", "1.0 1.1 1.2 1.MSG, 1.tmp"};
+#ifdef _WIN32
+    const FileCalls calls(seen);
+    expected = {"mark 1.tmp", "mark 1.MSG", "flush 1.MSG", "mark 1.0",   "flush 1.0",
+                expected[0],  "mark 1.1",   "flush 1.1",   expected[1],  "mark 1.2",
+                "flush 1.2",  expected[2],  "flush 1.tmp", "keep 1.MSG", "keep 1.0",
+                "keep 1.1",   "keep 1.2",   "keep 1.tmp",  "name 1.API"};
+#endif
     EXPECT_EQ(Select(2), ExportOutcome::Exported);
-    EXPECT_EQ(seen,
-              (std::vector<std::string>{"get AttachmentCount body 4", "get AttachmentCount body 4",
-                                        "get AttachmentName 1.0 1.MSG, 1.tmp",
-                                        "get AttachmentName 1.0 1.1 1.MSG, 1.tmp",
-                                        "get AttachmentName 1.0 1.1 1.2 1.MSG, 1.tmp"}));
+    EXPECT_EQ(seen, expected);
     EXPECT_EQ(folder.Listing("API_IN"), "1.API") << "named only once whole";
 }
 
@@ -424,32 +495,67 @@ TEST_F(ExportTest, TextTooLongForTheMessageViewEndsTheExportBeforeTheBody) {
     EXPECT_EQ(f.form.Values().ExportCounter, 1);
 }
 
-// A request file that cannot be removed after a failure is named in the export's error; it
-// keeps its temporary name.
-TEST_F(ExportTest, AnUnfinishedRequestThatCannotBeRemovedIsReported) {
-#ifndef _WIN32
-    GTEST_SKIP() << "only Windows keeps a file that another program holds open";
-#else
+#ifdef _WIN32
+// Windows answers a creation of, or a rename onto, a name whose file is being deleted (another
+// export's unfinished file) or that another program holds with "access denied" or "sharing
+// violation", not "exists": such a name is a taken number, whichever of the export's it is. A
+// denied name that no file holds is the error it always was; a request that cannot be named and
+// then not removed either (another program opened it meanwhile) is named in the error.
+struct DeniedCase {
+    const char* name;
+    const char* denied;
+    DWORD denial;
+    std::string outcome;
+    bool hold = false;
+};
+
+class ExportDenied : public ExportTest, public testing::WithParamInterface<DeniedCase> {};
+
+TEST_P(ExportDenied, AsTakenWhenTheNameExists) {
+    const DeniedCase& c = GetParam();
+    const std::filesystem::path denied =
+        (std::filesystem::path(folder.Gateway()) / c.denied).make_preferred();
     Start();
-    // As a gateway that has opened the request meanwhile would.
-    std::ifstream gateway;
-    f.mailbox.onCall = [&](const std::string& op) {
-        if (op == "get MsgOrigDisplayName")
-            gateway.open(folder.ApiIn("1.tmp"));
-    };
-    f.mailbox.faults["get MsgNoteText"] = 0;
-    try {
-        Select(0);
-        FAIL() << "no error";
-    } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "Injected failure of get MsgNoteText; the unfinished request file " +
-                      folder.ApiIn("1.tmp") + " could not be removed");
+    if (c.outcome.starts_with("exported")) // the names taken exist
+        WriteBytes(denied, "held");
+    std::string outcome;
+    Log calls;
+    {
+        const FileCalls denying(calls, denied.wstring(), c.denial, c.hold);
+        try {
+            outcome = Select(1) == ExportOutcome::Exported ? "exported"
+                                                           : "DIALOG " + f.host.dialogs.at(0);
+        } catch (const Error& error) {
+            outcome = error.what();
+        }
     }
-    EXPECT_TRUE(gateway.is_open());
-    EXPECT_EQ(folder.Listing("API_IN"), "1.tmp");
-#endif
+    std::string expected = c.outcome;
+    for (std::size_t at; (at = expected.find("{api}")) != std::string::npos;)
+        expected.replace(at, 5, folder.ApiIn(""));
+    EXPECT_EQ(outcome + " | " + folder.Listing("API_IN") + " | " + folder.Listing("ATT_IN"),
+              expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, ExportDenied,
+    testing::Values(
+        DeniedCase{"TemporaryRequest", "API_IN/1.tmp", ERROR_ACCESS_DENIED,
+                   "exported | 1.tmp 2.API | 2.0 2.MSG"},
+        DeniedCase{"Body", "ATT_IN/1.MSG", ERROR_SHARING_VIOLATION,
+                   "exported | 2.API | 1.MSG 2.0 2.MSG"},
+        DeniedCase{"Copy", "ATT_IN/1.0", ERROR_ACCESS_DENIED, "exported | 2.API | 1.0 2.0 2.MSG"},
+        DeniedCase{"Request", "API_IN/1.API", ERROR_SHARING_VIOLATION,
+                   "exported | 1.API 2.API | 2.0 2.MSG"},
+        DeniedCase{"TemporaryRequestNotThere", "API_IN/1.tmp", ERROR_ACCESS_DENIED,
+                   "DIALOG Unable to create API Gateway file! |  | "},
+        DeniedCase{"RequestNotThere", "API_IN/1.API", ERROR_ACCESS_DENIED,
+                   "Cannot rename {api}1.tmp to {api}1.API: Access denied. |  | "},
+        DeniedCase{"RequestNotThereAndItsTemporaryNameHeld", "API_IN/1.API", ERROR_ACCESS_DENIED,
+                   "Cannot rename {api}1.tmp to {api}1.API: Access denied.; the unfinished request "
+                   "file {api}1.tmp could not be removed | 1.tmp | ",
+                   true}),
+    [](const testing::TestParamInfo<DeniedCase>& info) { return info.param.name; });
+#endif
 
 // A mailbox failure at any step ends the export where it happens and leaves none of its files;
 // the next export is whole all the same.

@@ -10,6 +10,7 @@
 #include "support/mail_messages.h"
 #include "support/memory_controls.h"
 #include "support/native_path.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -131,6 +132,7 @@ public:
                 filler.Write("f");
         } catch (const EInOutError&) {
         }
+        filler.Keep();
     }
     FullFolder(const FullFolder&) = delete;
     FullFolder& operator=(const FullFolder&) = delete;
@@ -158,7 +160,7 @@ TEST(OutputFile, ReportsAFullDisk) {
 TEST(WriteNewFile, ReportsATextItCannotWriteInFullAndRemovesTheFile) {
     const FullFolder full;
     try {
-        WriteNewFile(full / "1.MSG", "text");
+        WriteNewFile(full / "1.MSG", "text").Keep();
         FAIL() << "no error";
     } catch (const Error& error) {
         EXPECT_STREQ(error.what(), "Stream write error");
@@ -166,7 +168,7 @@ TEST(WriteNewFile, ReportsATextItCannotWriteInFullAndRemovesTheFile) {
     EXPECT_FALSE(fs::exists(full / "1.MSG"));
 }
 
-TEST(RequestFile, ReportsAFullDiskAndClosesAllTheSame) {
+TEST(RequestFile, ReportsAFullDiskAtItsCloseAndIsDiscarded) {
     const FullFolder full;
     RequestFile file;
     ASSERT_TRUE(file.Create(full / "1.tmp", full / "1.API"));
@@ -177,9 +179,25 @@ TEST(RequestFile, ReportsAFullDiskAndClosesAllTheSame) {
     } catch (const EInOutError& error) {
         EXPECT_STREQ(error.what(), "Disk full");
     }
-    EXPECT_FALSE(file.IsOpen());
     EXPECT_FALSE(fs::exists(full / "1.API"));
     EXPECT_TRUE(file.Discard());
+    EXPECT_FALSE(fs::exists(full / "1.tmp"));
+}
+
+// The user sees "Cannot copy attachment <source> to <copy>: <the system's text for a full disk>".
+TEST(CopyToNewFile, ReportsAFullDiskAndRemovesTheCopy) {
+    const test::TempDir source;
+    test::WriteBytes(source / "large.bin", std::string(100000, 'L'));
+    const FullFolder full;
+    try {
+        CopyToNewFile(source / "large.bin", full / "1.0").Keep();
+        FAIL() << "no error";
+    } catch (const CopyFailed& error) {
+        EXPECT_EQ(std::string(error.what()), "Cannot copy attachment " +
+                                                 (source / "large.bin").string() + " to " +
+                                                 (full / "1.0").string() + ": " + error.Reason());
+    }
+    EXPECT_FALSE(fs::exists(full / "1.0"));
 }
 
 TEST(RequestFile, ReportsAFullDiskAtTheWriteThatFillsTheBuffer) {
