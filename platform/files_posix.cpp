@@ -274,7 +274,7 @@ void OutputFile::Keep(const Path& name) {
 bool OutputFile::Discard() noexcept {
     const Path path = std::exchange(path_, Path());
     file_.reset();
-    return path.empty() || ::unlink(path.c_str()) == 0;
+    return path.empty() || RemoveFile(path);
 }
 
 OutputFile CopyToNewFile(const Path& from, const Path& to, const std::function<void()>& between) {

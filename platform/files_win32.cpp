@@ -211,7 +211,7 @@ bool OutputFile::Discard() noexcept {
         file_.reset();
         return true;
     }
-    return path.empty() || DeleteFileW(path.c_str()) != 0;
+    return path.empty() || RemoveFile(path);
 }
 
 OutputFile CopyToNewFile(const Path& from, const Path& to, const std::function<void()>& between) {

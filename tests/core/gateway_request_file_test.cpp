@@ -262,26 +262,31 @@ TEST(RequestFile, ThatCannotBeNamedIsReportedAndDiscarded) {
     EXPECT_FALSE(std::filesystem::exists(dir / "3.tmp"));
 }
 
-// A request left unfinished, by its owner going or by the next one being created, is removed;
-// one given its name is left.
-TEST(RequestFile, AnUnfinishedRequestIsRemovedWhenLeft) {
+TEST(RequestFile, RemovesWhatWasWrittenUnderItsTemporaryNameWhenLeftOpen) {
     TempDir dir;
     {
         RequestFile file;
-        ASSERT_TRUE(file.Create(dir / "1.tmp", dir / "1.API"));
-        file.WriteLine("first");
-        ASSERT_TRUE(file.Create(dir / "2.tmp", dir / "2.API"));
-        file.WriteLine("second");
-        EXPECT_FALSE(std::filesystem::exists(dir / "1.tmp"));
-        file.Close();
-        // Another writer's, once the name is free: no longer the one to remove.
-        test::WriteBytes(dir / "2.tmp", "");
-        ASSERT_TRUE(file.Create(dir / "3.tmp", dir / "3.API"));
+        ASSERT_TRUE(file.Create(dir / "4.tmp", dir / "4.API"));
         file.WriteHeader();
+        file.WriteSubject("cut");
     }
-    EXPECT_EQ(ReadBytes(dir / "2.API"), "second\r\n");
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+}
+
+TEST(RequestFile, RemovesTheOpenFileWhenCreatingTheNext) {
+    TempDir dir;
+    RequestFile file;
+    ASSERT_TRUE(file.Create(dir / "1.tmp", dir / "1.API"));
+    file.WriteLine("first");
+    ASSERT_TRUE(file.Create(dir / "2.tmp", dir / "2.API"));
+    file.WriteLine("second");
+    file.Close();
+    // Another writer's, once the name is free: the file given its name is no longer the one to go.
+    test::WriteBytes(dir / "2.tmp", "");
+    ASSERT_TRUE(file.Create(dir / "3.tmp", dir / "3.API"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "1.tmp"));
     EXPECT_TRUE(std::filesystem::exists(dir / "2.tmp"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "3.tmp"));
+    EXPECT_EQ(ReadBytes(dir / "2.API"), "second\r\n");
 }
 
 struct PathCase {
