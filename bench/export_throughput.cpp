@@ -1,18 +1,23 @@
 // Export throughput: Convert of 5,000 messages (4 KiB text with mixed line ends, two 64 KiB
 // attachments each) through the real export code, against a baseline that writes the same bytes
-// with plain buffered writes and copies the same files with the platform's own copy call.
+// and copies the same files with plain system calls, putting each file on the disk before the
+// request's rename and the rename after it, as the export does.
 //
 //   bench_export_throughput [work directory, default: a new one under the temp directory]
 
 #include "bench/line_ends.h"
 #include "support/memory_controls.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 using kelvor::testing_support::MemoryForm;
@@ -72,9 +77,30 @@ double RealExport(const fs::path& gateway, const std::u16string& text, const fs:
     return Seconds([&] { f.form.ConvertAll(); });
 }
 
+// A file created new with the bytes, on the disk; false when it cannot be.
+bool WriteSynced(const fs::path& path, const std::string& bytes, int from = -1) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    bool written = fd != -1;
+    if (from != -1) {
+        for (off_t offset = 0; written;) {
+            const ssize_t moved = ::copy_file_range(from, &offset, fd, nullptr, 1 << 18, 0);
+            written = moved >= 0;
+            if (moved <= 0)
+                break;
+        }
+    } else {
+        written = written &&
+                  ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    }
+    written = written && ::fsync(fd) == 0;
+    return ::close(fd) == 0 && written;
+}
+
 double Baseline(const fs::path& gateway, const std::string& body, const fs::path& a0,
                 const fs::path& a1) {
-    return Seconds([&] {
+    const int sources[] = {::open(a0.c_str(), O_RDONLY), ::open(a1.c_str(), O_RDONLY)};
+    const int apiIn = ::open((gateway / "API_IN").c_str(), O_RDONLY | O_DIRECTORY);
+    const double seconds = Seconds([&] {
         for (int n = 1; n <= Messages; ++n) {
             const std::string number = std::to_string(n);
             std::string request =
@@ -84,17 +110,24 @@ double Baseline(const fs::path& gateway, const std::string& body, const fs::path
                 number + ".MSG;\r\nATTACH-FILE=\r\n    Current-File= " + number +
                 ".0;\r\n    Original-File= report.pdf;,\r\n    Current-File= " + number +
                 ".1;\r\n    Original-File= notes;\r\n;\r\n-END-\r\n";
-            std::ofstream(gateway / "ATT_IN" / (number + ".MSG"), std::ios::binary) << body;
-            fs::copy_file(a0, gateway / "ATT_IN" / (number + ".0"),
-                          fs::copy_options::overwrite_existing);
-            fs::copy_file(a1, gateway / "ATT_IN" / (number + ".1"),
-                          fs::copy_options::overwrite_existing);
-            // Written whole under a name of its own, then named, as the export does.
             const fs::path temporary = gateway / "API_IN" / (number + ".tmp");
-            std::ofstream(temporary, std::ios::binary) << request;
-            fs::rename(temporary, gateway / "API_IN" / (number + ".API"));
+            bool written = WriteSynced(gateway / "ATT_IN" / (number + ".MSG"), body);
+            for (int k = 0; k < 2; ++k)
+                written =
+                    written && WriteSynced(gateway / "ATT_IN" / (number + "." + std::to_string(k)),
+                                           {}, sources[k]);
+            // Written whole under a name of its own, then named, as the export does.
+            if (!written || !WriteSynced(temporary, request) ||
+                ::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD,
+                            (gateway / "API_IN" / (number + ".API")).c_str(),
+                            RENAME_NOREPLACE) != 0 ||
+                ::fsync(apiIn) != 0)
+                std::abort();
         }
     });
+    for (const int fd : {sources[0], sources[1], apiIn})
+        ::close(fd);
+    return seconds;
 }
 
 } // namespace
@@ -114,8 +147,7 @@ int main(int argc, char** argv) {
     const std::u16string wide(text.begin(), text.end());
     const std::string body = kelvor::bench::WithCrLf(text);
 
-    double bestReal = 1e9;
-    double bestBaseline = 1e9;
+    std::vector<double> ratios;
     for (int round = 1; round <= Rounds; ++round) {
         // Alternate the order, so neither side always runs after the other's writes.
         double real = 0;
@@ -128,12 +160,13 @@ int main(int argc, char** argv) {
             real = RealExport(FreshGateway(root / "real"), wide, a0, a1);
         }
         std::printf("round %d: export %.3f s, baseline %.3f s\n", round, real, baseline);
-        bestReal = std::min(bestReal, real);
-        bestBaseline = std::min(bestBaseline, baseline);
+        ratios.push_back(real / baseline);
     }
-    std::printf("Export of %d messages: %.3f s; baseline: %.3f s; ratio %.3f (goal: at most "
-                "1.15)\n",
-                Messages, bestReal, bestBaseline, bestReal / bestBaseline);
+    std::sort(ratios.begin(), ratios.end());
+    const double ratio = ratios[ratios.size() / 2];
+    std::printf("Export of %d messages against the baseline: %.3f, the median of the rounds' "
+                "ratios (goal: at most 1.15, %s)\n",
+                Messages, ratio, ratio <= 1.15 ? "met" : "MISSED");
     fs::remove_all(root);
     return 0;
 }

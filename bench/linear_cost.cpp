@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
         body[s] = BestSecondsPerMiB(sizes[s], [&] {
             // Body files are created new, as exports create theirs.
             fs::remove(root / "body.MSG");
-            kelvor::SaveBodyFile(root / "body.MSG", kelvor::NormalizeLineEnds(text));
+            kelvor::SaveBodyFile(root / "body.MSG", kelvor::NormalizeLineEnds(text)).Keep();
         });
 
         std::u16string wide(bytes, u'a');

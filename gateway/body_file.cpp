@@ -1,6 +1,5 @@
 #include "gateway/body_file.h"
 
-#include "platform/files.h"
 #include "platform/text_scan.h"
 
 namespace kelvor {
@@ -23,8 +22,8 @@ std::string NormalizeLineEnds(std::string_view text) {
     return out;
 }
 
-void SaveBodyFile(const Path& path, std::string_view text) {
-    WriteNewFile(path, NormalizeLineEnds(text));
+OutputFile SaveBodyFile(const Path& path, std::string_view text) {
+    return WriteNewFile(path, NormalizeLineEnds(text));
 }
 
 } // namespace kelvor

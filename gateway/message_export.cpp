@@ -36,12 +36,12 @@ void MessageExport::Write(std::int32_t position) {
 }
 
 void MessageExport::Undo(const std::exception_ptr& failure) {
-    const bool requestRemoved = request_.Discard();
     // Nothing refers to a body or copy left behind, and its number is used up: it is not
-    // worth an error of its own.
-    for (const Path& file : written_)
-        RemoveFile(file);
+    // worth an error of its own. The request goes last: its name holds the number.
+    for (OutputFile& file : written_)
+        file.Discard();
     written_.clear();
+    const bool requestRemoved = request_.Discard();
     if (requestRemoved)
         std::rethrow_exception(failure);
     try {
@@ -61,9 +61,7 @@ void MessageExport::WriteRequest(std::int32_t position) {
                      settings_.targetUser);
     request_.WriteFromText(ToAnsi(mailbox_.MsgOrigDisplayName()));
     ShowNoteText(mailbox_, views_.message);
-    const Path body = BodyFilePath(settings_.gatewayDir, n_);
-    SaveBodyFile(body, views_.message.Text());
-    written_.push_back(body);
+    written_.push_back(SaveBodyFile(BodyFilePath(settings_.gatewayDir, n_), views_.message.Text()));
     request_.WriteMsgFile(n_);
 
     if (mailbox_.AttachmentCount() > 0) {
@@ -74,16 +72,16 @@ void MessageExport::WriteRequest(std::int32_t position) {
                 request_.WriteEntrySeparator();
             mailbox_.SetAttachmentIndex(k);
             views_.attachments.Add(ToAnsi(mailbox_.AttachmentPathName()));
-            const Path copy = AttachmentCopyPath(settings_.gatewayDir, n_, k);
-            CopyToNewFile(PathFromUtf16(mailbox_.AttachmentPathName()), copy, between_);
-            written_.push_back(copy);
+            written_.push_back(CopyToNewFile(PathFromUtf16(mailbox_.AttachmentPathName()),
+                                             AttachmentCopyPath(settings_.gatewayDir, n_, k),
+                                             between_));
             request_.WriteCurrentFile(n_, k);
             request_.WriteOriginalFile(ToAnsi(mailbox_.AttachmentName()));
         }
         request_.WriteAttachmentsEnd();
     }
     request_.WriteEnd();
-    request_.Close();
+    request_.Close(written_);
 }
 
 } // namespace kelvor

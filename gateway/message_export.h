@@ -4,6 +4,7 @@
 #include "gateway/request_file.h"
 #include "mailbox/mailbox_source.h"
 #include "platform/error.h"
+#include "platform/files.h"
 #include "platform/path.h"
 
 #include <cstdint>
@@ -39,8 +40,10 @@ public:
 
 // The export of one message as number n: its request file, its body file and its attachment
 // copies, each file written before the line that names it, the request given its name only after
-// all of them, and the message shown in the views on the way. Every file is created new, so that
-// the number is this export's alone; none that exists is ever opened for writing.
+// all of them are on the disk, and the message shown in the views on the way. Every file is created
+// new, so that the number is this export's alone; none that exists is ever opened for writing.
+// Until the request takes its name, the export's files are unfinished ones: whatever ends it, or
+// the process, removes them.
 class MessageExport {
 public:
     // `between`, when set, is called after every piece of an attachment copied; what it throws
@@ -69,8 +72,8 @@ private:
     std::int32_t n_;
     std::function<void()> between_;
     RequestFile request_;
-    // The body file and the copies made so far.
-    std::vector<Path> written_;
+    // The body file and the copies made so far, each on the disk.
+    std::vector<OutputFile> written_;
 };
 
 } // namespace kelvor

@@ -27,18 +27,12 @@ std::string RequestValue(std::string_view value) {
     return out;
 }
 
-RequestFile::~RequestFile() {
-    CloseQuietly();
-}
-
 bool RequestFile::Create(const Path& temporary, const Path& path) {
-    CloseQuietly();
-    temporary_ = Path();
+    buffer_.clear();
     path_ = Path();
     if (!file_.CreateNew(temporary)) {
         return false;
     }
-    temporary_ = temporary;
     path_ = path;
     buffer_.reserve(BufferSize);
     return true;
@@ -46,7 +40,7 @@ bool RequestFile::Create(const Path& temporary, const Path& path) {
 
 void RequestFile::Write(std::string_view text) {
     if (buffer_.size() + text.size() > BufferSize) {
-        Flush();
+        WriteBuffer();
         if (text.size() >= BufferSize) {
             file_.Write(text);
             return;
@@ -64,47 +58,21 @@ void RequestFile::WriteLine(std::string_view text) {
     EndLine();
 }
 
-void RequestFile::Close() {
-    // The file is closed even when the last of the buffer cannot be written.
-    try {
-        Flush();
-    } catch (...) {
-        OutputFile closing = std::move(file_);
-        throw;
-    }
-    file_.Close();
-    RenameToNewName(temporary_, path_);
-    temporary_ = Path();
+void RequestFile::Close(std::span<OutputFile> named) {
+    WriteBuffer();
+    file_.Flush();
+    // Every file of the export is on the disk now: the marks go last, just before the name.
+    for (OutputFile& file : named)
+        file.Keep();
+    file_.Keep(path_);
 }
 
 bool RequestFile::Discard() {
     buffer_.clear();
-    OutputFile closing = std::move(file_);
-    try {
-        closing.Close();
-    } catch (const Error&) {
-        // The file goes away regardless.
-    }
-    path_ = Path();
-    const Path temporary = std::exchange(temporary_, {});
-    return temporary.empty() || RemoveFile(temporary);
+    return file_.Discard();
 }
 
-void RequestFile::CloseQuietly() noexcept {
-    // Not named: a request left unfinished never looks like one to the gateway.
-    OutputFile closing = std::move(file_);
-    try {
-        if (closing.IsOpen()) {
-            closing.Write(std::exchange(buffer_, std::string()));
-            closing.Close();
-        }
-    } catch (...) {
-        // What reached the file stays; nobody is left to tell.
-    }
-    buffer_.clear();
-}
-
-void RequestFile::Flush() {
+void RequestFile::WriteBuffer() {
     if (!buffer_.empty()) {
         // Whatever happens, these bytes are not offered to the file a second time.
         const std::string pending = std::exchange(buffer_, std::string());

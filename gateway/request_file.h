@@ -4,6 +4,7 @@
 #include "platform/path.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -14,36 +15,30 @@ namespace kelvor {
 std::string RequestValue(std::string_view value);
 
 // The request file of one export, written through a buffer under a temporary name and given
-// its own name only once whole. Every write that fails raises EInOutError; a failure may
-// surface at a later write or at Close, when the buffer is flushed.
+// its own name only once whole and on the disk, after the files it names. Until then it is the
+// unfinished file of an OutputFile: removed whatever ends the process on Windows, and by its owner
+// everywhere. Every write that fails raises EInOutError; a failure may surface at a later write or
+// at Close, when the buffer is written out.
 class RequestFile {
 public:
-    RequestFile() = default;
-    RequestFile(const RequestFile&) = delete;
-    RequestFile& operator=(const RequestFile&) = delete;
-    // Flushes and closes the file if still open, without reporting errors; it keeps its
-    // temporary name.
-    ~RequestFile();
-
     // Creates the file new under its temporary name, to be given the name `path` by Close; a
-    // file still open is closed first as the destructor would. False when it cannot be created;
-    // throws NameTaken when the temporary name exists.
+    // file still held is discarded first. False when it cannot be created; throws NameTaken when
+    // the temporary name exists.
     bool Create(const Path& temporary, const Path& path);
     bool IsOpen() const noexcept { return file_.IsOpen(); }
 
     void Write(std::string_view text);
     void EndLine();
     void WriteLine(std::string_view text);
-    // Writes out the buffer, closes the file and gives it its name, never replacing a file of
-    // that name: while the system runs, no one sees the file under that name other than whole.
-    // Nothing is flushed to the disk, which made every export several times slower: after a
-    // power failure the name may have reached the disk before the bytes, and the request may be
-    // found short or empty. Throws EInOutError, NameTaken when the name exists, or Error when it
-    // cannot be renamed; the file keeps its temporary name then.
-    void Close();
-    // Closes without reporting errors and removes the file under its temporary name, even when
-    // already closed: for an export that failed part-way, its last write or its close included.
-    // False when the file is still there.
+    // Writes out the buffer and puts the file on the disk; then keeps the files it names (each
+    // already on the disk), keeps itself and takes its name, never replacing a file of that name:
+    // no one sees the request under that name other than whole, and after a power failure its
+    // name never comes back without its bytes or the files it names. Throws EInOutError,
+    // NameTaken when the name exists, or Error when it cannot be renamed; it then keeps its
+    // temporary name until Discard, and the named files are left to their owners.
+    void Close(std::span<OutputFile> named = {});
+    // Removes the file under its temporary name, open or closed: for an export that failed
+    // part-way, its last write or its close included. False when a closed file is still there.
     [[nodiscard]] bool Discard();
 
     // The keyword lines, values made safe with RequestValue.
@@ -61,11 +56,9 @@ public:
     void WriteEnd();                                       // "-END-"
 
 private:
-    void Flush();
-    void CloseQuietly() noexcept;
+    void WriteBuffer();
 
     OutputFile file_;
-    Path temporary_;
     Path path_;
     std::string buffer_;
 };

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace kelvor {
 
@@ -45,33 +46,63 @@ private:
 };
 
 // A file was to be created, or a file given a name, under a name that exists already: nothing
-// was written under it, and what holds the name is left as it is.
+// was written under it, and what holds the name is left as it is. On Windows a name whose file is
+// being deleted (another writer's unfinished file) or held by a scanner or a backup agent answers
+// "access denied" or "sharing violation" rather than "exists": such a name is taken when a
+// listing of its folder shows it.
 class NameTaken : public Error {
 public:
     explicit NameTaken(const Path& path) : Error(AnsiText(path) + " exists already") {}
 };
 
-// A file created new for writing; others may read it meanwhile. No file of the same name is ever
-// opened: creating one is how a writer claims a name that other writers, on this machine or
-// another one sharing the folder, may want too.
+// A file of the gateway being written, created new: no file of the same name is ever opened, as
+// creating one is how a writer claims a name that other writers, on this machine or another one
+// sharing the folder, may want too. On Windows it is marked for deletion from its creation until
+// Keep(), so that the system removes it whatever ends the process (a crash, Task Manager, the end
+// of the session); meanwhile no other program can open it. The POSIX build has no such mark: there
+// the owner removes it, and a killed process leaves it.
 class OutputFile {
 public:
-    // False when the file cannot be created; throws NameTaken when the name exists.
+    OutputFile() = default;
+    OutputFile(OutputFile&& other) noexcept
+        : file_(std::move(other.file_)), path_(std::exchange(other.path_, Path())) {}
+    OutputFile& operator=(OutputFile&& other) = delete;
+    // A file still open, never kept, is removed.
+    ~OutputFile();
+
+    // Discards a file still open first. False when the file cannot be created, or marked, with
+    // the system's reason as the thread's last error; throws NameTaken when the name exists.
     bool CreateNew(const Path& path);
     bool IsOpen() const noexcept;
     // Writes all of data. Throws EInOutError; a short write is DiskFull.
     void Write(std::string_view data);
-    // Throws EInOutError when the close fails; the file is closed either way.
-    void Close();
+    // Puts the bytes written so far on the disk, not only into the system's cache. Throws
+    // EInOutError.
+    void Flush();
+    // Clears the mark and closes the file, which then stays under its name, or is given the name
+    // `name` in the same directory in one step, never replacing a file of that name, returning
+    // once the new name is on the disk. Throws EInOutError, NameTaken when `name` exists, and
+    // Error "Cannot rename %s to %s: %s" with the system's text for the reason; the file is then
+    // left for Discard() under its first name. Given its new name, it is no longer the owner's.
+    void Keep(const Path& name = Path());
+    // Removes the file: an open one as it is closed, a kept one by its name. False when a kept
+    // file could not be removed; nothing is done for a file never created or already discarded.
+    bool Discard() noexcept;
 
 private:
+    friend OutputFile CopyToNewFile(const Path& from, const Path& to,
+                                    const std::function<void()>& between);
+
     UniqueFile file_;
+    // Until it is discarded or given another name: the name to remove a kept file by.
+    Path path_;
 };
 
-// Creates a new file and writes the whole text into it. Throws NameTaken when the name exists,
-// Error "Cannot create file %s" when it cannot be created and "Stream write error" when the text
-// cannot be written in full; the file is then removed.
-void WriteNewFile(const Path& path, std::string_view text);
+// Creates a new file, writes the whole text into it and puts it on the disk; the file is handed
+// over open and not yet kept. Throws NameTaken when the name exists, Error "Cannot create file %s"
+// when it cannot be created and "Stream write error" when the text cannot be written in full; the
+// file is then removed.
+[[nodiscard]] OutputFile WriteNewFile(const Path& path, std::string_view text);
 
 // A failed copy: the message names both files, in the ANSI code page, and the system's reason.
 class CopyFailed : public Error {
@@ -86,19 +117,19 @@ private:
 };
 
 // Copies a file byte for byte to a new file, calling `between` (when set) after every piece of
-// at most 256 KiB. Throws NameTaken when the target's name exists, and CopyFailed, whose message
-// is "Cannot copy attachment %s to %s: %s" with the system's text for the reason. Whatever ends
-// it part-way, an exception of `between` too, removes the unfinished copy.
-void CopyToNewFile(const Path& from, const Path& to, const std::function<void()>& between = {});
+// at most 256 KiB, and puts the copy on the disk as it goes (every 32 MiB, so that its last flush
+// is short); the copy is handed over open and not yet kept. Throws NameTaken when the target's
+// name exists, and CopyFailed, whose message is "Cannot copy attachment %s to %s: %s" with the
+// system's text for the reason. Whatever ends it part-way, an exception of `between` too, removes
+// the unfinished copy.
+[[nodiscard]] OutputFile CopyToNewFile(const Path& from, const Path& to,
+                                       const std::function<void()>& between = {});
+// The flush of a whole copy of 2 GiB at its end held the window's thread for most of a second;
+// one every 32 MiB takes a fraction of the tenth of a second between two turns to take messages.
+inline constexpr std::uint64_t CopyFlushInterval = std::uint64_t{32} << 20;
 
 // Removes a file; false when it could not be removed.
 bool RemoveFile(const Path& path);
-
-// Gives a closed file another name in the same directory in one step, never replacing a file of
-// that name; on Windows it returns once the new name is on the disk, though not necessarily the
-// file's bytes. Throws NameTaken when the name exists, and Error "Cannot rename %s to %s: %s"
-// with the system's text for the reason; the file then keeps its old name.
-void RenameToNewName(const Path& from, const Path& to);
 
 // A directory that exists but cannot be listed, in full or at all: the message names it, in the
 // ANSI code page, and the system's reason.

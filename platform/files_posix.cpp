@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include "platform/io_error.h"
+#include "platform/paths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -63,18 +64,43 @@ ssize_t ReadSome(int fd, char* buffer, std::size_t size) {
     return got;
 }
 
-// A new file for writing; the name is never one that existed before.
-UniqueFile CreateNewFile(const Path& path) {
-    UniqueFile file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (!file && errno == EEXIST) {
-        throw NameTaken(path);
-    }
-    return file;
+// Puts what was written to the file on the disk; false with errno set when it cannot.
+bool Sync(int fd) {
+    int result;
+    do {
+        result = ::fsync(fd);
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
 }
+
+// Puts a directory's names on the disk, as a rename made there; false with errno set when it
+// cannot.
+bool SyncDirectory(const Path& directory) {
+    const UniqueFile folder(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return folder && Sync(Fd(folder));
+}
+
+// Counts what the copy writes and puts it on the disk every CopyFlushInterval bytes; false with
+// errno set when it cannot.
+class CopyFlusher {
+public:
+    explicit CopyFlusher(int out) : out_(out) {}
+    bool Wrote(std::uint64_t bytes) {
+        unflushed_ += bytes;
+        if (unflushed_ < CopyFlushInterval)
+            return true;
+        unflushed_ = 0;
+        return Sync(out_);
+    }
+
+private:
+    int out_;
+    std::uint64_t unflushed_ = 0;
+};
 
 // Copies the bytes of `in` to `out` through a user buffer, calling `between` after every piece.
 // Returns 0 or the errno of the failure.
-int CopyThroughBuffer(int in, int out, const std::function<void()>& between) {
+int CopyThroughBuffer(int in, int out, CopyFlusher& flusher, const std::function<void()>& between) {
     std::vector<char> buffer(CopyBufferSize);
     for (;;) {
         const ssize_t got = ReadSome(in, buffer.data(), buffer.size());
@@ -82,7 +108,8 @@ int CopyThroughBuffer(int in, int out, const std::function<void()>& between) {
             return errno;
         if (got == 0)
             return 0;
-        if (!WriteAll(out, std::string_view(buffer.data(), static_cast<std::size_t>(got))))
+        if (!WriteAll(out, std::string_view(buffer.data(), static_cast<std::size_t>(got))) ||
+            !flusher.Wrote(static_cast<std::uint64_t>(got)))
             return errno;
         if (between)
             between();
@@ -93,6 +120,7 @@ int CopyThroughBuffer(int in, int out, const std::function<void()>& between) {
 // copies of every byte through user memory. Returns 0, the errno of the failure, or -1 when the
 // system cannot copy these files that way and nothing was copied yet.
 int CopyInKernel([[maybe_unused]] int in, [[maybe_unused]] int out, [[maybe_unused]] off_t size,
+                 [[maybe_unused]] CopyFlusher& flusher,
                  [[maybe_unused]] const std::function<void()>& between) {
 #ifdef __linux__
     off_t copied = 0;
@@ -102,6 +130,8 @@ int CopyInKernel([[maybe_unused]] int in, [[maybe_unused]] int out, [[maybe_unus
             static_cast<std::size_t>(std::min(size - copied, KernelCopyPiece)), 0);
         if (moved > 0) {
             copied += moved;
+            if (!flusher.Wrote(static_cast<std::uint64_t>(moved)))
+                return errno;
             if (between)
                 between();
         } else if (moved == 0) {
@@ -182,10 +212,22 @@ void InputFile::Close() {
     CloseChecked(file_);
 }
 
+OutputFile::~OutputFile() {
+    if (file_)
+        Discard();
+}
+
 bool OutputFile::CreateNew(const Path& path) {
-    file_.reset();
-    file_ = CreateNewFile(path);
-    return IsOpen();
+    Discard();
+    UniqueFile file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (!file) {
+        if (errno == EEXIST)
+            throw NameTaken(path);
+        return false;
+    }
+    file_ = std::move(file);
+    path_ = path;
+    return true;
 }
 
 bool OutputFile::IsOpen() const noexcept {
@@ -198,11 +240,44 @@ void OutputFile::Write(std::string_view data) {
     }
 }
 
-void OutputFile::Close() {
-    CloseChecked(file_);
+void OutputFile::Flush() {
+    if (!Sync(Fd(file_)))
+        ThrowInOutError();
 }
 
-void CopyToNewFile(const Path& from, const Path& to, const std::function<void()>& between) {
+void OutputFile::Keep(const Path& name) {
+    CloseChecked(file_);
+    if (name.empty())
+        return;
+#ifdef __linux__
+    const bool renamed =
+        ::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0;
+#else
+    // Two steps where the system has no rename that refuses to replace: the file has both names
+    // for a moment, never another file's.
+    const bool renamed = ::link(path_.c_str(), name.c_str()) == 0 && ::unlink(path_.c_str()) == 0;
+#endif
+    if (!renamed) {
+        const int error = errno;
+        if (error == EEXIST) {
+            throw NameTaken(name);
+        }
+        throw Error("Cannot rename " + AnsiText(path_) + " to " + AnsiText(name) + ": " +
+                    std::strerror(error));
+    }
+    path_ = Path();
+    // As Windows writes the rename through. The name is given by then, whether or not its
+    // directory reaches the disk.
+    SyncDirectory(DirectoryOfPath(name));
+}
+
+bool OutputFile::Discard() noexcept {
+    const Path path = std::exchange(path_, Path());
+    file_.reset();
+    return path.empty() || RemoveFile(path);
+}
+
+OutputFile CopyToNewFile(const Path& from, const Path& to, const std::function<void()>& between) {
     const auto fail = [&](int error) { throw CopyFailed(from, to, std::strerror(error)); };
     const UniqueFile in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat sourceStatus {};
@@ -212,52 +287,30 @@ void CopyToNewFile(const Path& from, const Path& to, const std::function<void()>
     if (S_ISDIR(sourceStatus.st_mode)) {
         fail(EISDIR);
     }
-    UniqueFile out = CreateNewFile(to);
-    if (!out) {
+    // Whatever ends the copy from here on removes it with its owner.
+    OutputFile out;
+    if (!out.CreateNew(to)) {
         fail(errno);
     }
-    // From here on nothing that ends the copy leaves part of it behind.
-    try {
-        int error = S_ISREG(sourceStatus.st_mode) && sourceStatus.st_size > 0
-                        ? CopyInKernel(Fd(in), Fd(out), sourceStatus.st_size, between)
-                        : -1;
-        if (error == -1) {
-            error = CopyThroughBuffer(Fd(in), Fd(out), between);
-        }
-        if (error != 0) {
-            fail(error);
-        }
-        if (::close(static_cast<int>(out.release())) != 0 && errno != EINTR) {
-            fail(errno);
-        }
-    } catch (...) {
-        out.reset();
-        ::unlink(to.c_str());
-        throw;
+    const int copy = Fd(out.file_);
+    CopyFlusher flusher(copy);
+    int error = S_ISREG(sourceStatus.st_mode) && sourceStatus.st_size > 0
+                    ? CopyInKernel(Fd(in), copy, sourceStatus.st_size, flusher, between)
+                    : -1;
+    if (error == -1) {
+        error = CopyThroughBuffer(Fd(in), copy, flusher, between);
     }
+    if (error != 0) {
+        fail(error);
+    }
+    if (!Sync(copy)) {
+        fail(errno);
+    }
+    return out;
 }
 
 bool RemoveFile(const Path& path) {
     return ::unlink(path.c_str()) == 0;
-}
-
-void RenameToNewName(const Path& from, const Path& to) {
-#ifdef __linux__
-    const bool renamed =
-        ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
-#else
-    // Two steps where the system has no rename that refuses to replace: the file has both names
-    // for a moment, never another file's.
-    const bool renamed = ::link(from.c_str(), to.c_str()) == 0 && ::unlink(from.c_str()) == 0;
-#endif
-    if (!renamed) {
-        const int error = errno;
-        if (error == EEXIST) {
-            throw NameTaken(to);
-        }
-        throw Error("Cannot rename " + AnsiText(from) + " to " + AnsiText(to) + ": " +
-                    std::strerror(error));
-    }
 }
 
 bool VisitDirectory(const Path& directory,

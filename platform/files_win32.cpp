@@ -15,6 +15,7 @@ namespace {
 
 // ReadFile and WriteFile take a DWORD count.
 constexpr std::size_t MaxTransfer = 1u << 30;
+constexpr std::size_t CopyPiece = 1u << 18;
 
 HANDLE Handle(const UniqueFile& file) {
     return reinterpret_cast<HANDLE>(file.get());
@@ -56,21 +57,6 @@ std::string SystemMessage(DWORD code) {
     return message;
 }
 
-// Whether a failed creation or rename met a name that exists, a file's or a folder's.
-bool NameExists(DWORD code) {
-    return code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS;
-}
-
-// A new file for writing, shared with readers only; the name is never one that existed before.
-UniqueFile CreateNewFile(const Path& path) {
-    UniqueFile file = Own(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file && NameExists(GetLastError())) {
-        throw NameTaken(path);
-    }
-    return file;
-}
-
 void CloseFind(HANDLE search) noexcept {
     FindClose(search);
 }
@@ -78,6 +64,30 @@ HANDLE NoFind() noexcept {
     return INVALID_HANDLE_VALUE;
 }
 using UniqueFind = UniqueHandle<HANDLE, CloseFind, NoFind>;
+
+// Whether a failed creation or rename met a name that exists, a file's or a folder's. A name whose
+// file is being deleted, or that another program holds, is denied rather than said to exist, and
+// only a listing shows it; the last error is left as the failure set it.
+bool IsTaken(DWORD code, const Path& path) {
+    if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS)
+        return true;
+    if (code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION)
+        return false;
+    WIN32_FIND_DATAW entry{};
+    const bool listed = static_cast<bool>(UniqueFind(FindFirstFileExW(
+        path.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0)));
+    SetLastError(code);
+    return listed;
+}
+
+// Sets whether the system removes the file once it is closed, whatever ends the process; false
+// when it cannot.
+bool MarkForDeletion(const UniqueFile& file, bool marked) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = marked;
+    return SetFileInformationByHandle(Handle(file), FileDispositionInfo, &disposition,
+                                      sizeof disposition) != 0;
+}
 
 } // namespace
 
@@ -127,10 +137,31 @@ void InputFile::Close() {
     CloseChecked(file_);
 }
 
+OutputFile::~OutputFile() {
+    if (file_)
+        Discard();
+}
+
 bool OutputFile::CreateNew(const Path& path) {
-    file_.reset();
-    file_ = CreateNewFile(path);
-    return IsOpen();
+    Discard();
+    // Shared with readers only, and DELETE for the mark.
+    UniqueFile file = Own(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        if (IsTaken(GetLastError(), path))
+            throw NameTaken(path);
+        return false;
+    }
+    if (!MarkForDeletion(file, true)) {
+        const DWORD code = GetLastError();
+        file.reset();
+        DeleteFileW(path.c_str());
+        SetLastError(code);
+        return false;
+    }
+    file_ = std::move(file);
+    path_ = path;
+    return true;
 }
 
 bool OutputFile::IsOpen() const noexcept {
@@ -151,11 +182,39 @@ void OutputFile::Write(std::string_view data) {
     }
 }
 
-void OutputFile::Close() {
-    CloseChecked(file_);
+void OutputFile::Flush() {
+    if (!FlushFileBuffers(Handle(file_)))
+        ThrowInOutError();
 }
 
-void CopyToNewFile(const Path& from, const Path& to, const std::function<void()>& between) {
+void OutputFile::Keep(const Path& name) {
+    if (!MarkForDeletion(file_, false))
+        ThrowInOutError();
+    CloseChecked(file_);
+    if (name.empty())
+        return;
+    // Write-through: the new name is on the disk when the call returns.
+    if (!MoveFileExW(path_.c_str(), name.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        const DWORD code = GetLastError();
+        if (IsTaken(code, name))
+            throw NameTaken(name);
+        throw Error("Cannot rename " + AnsiText(path_) + " to " + AnsiText(name) + ": " +
+                    SystemMessage(code));
+    }
+    path_ = Path();
+}
+
+bool OutputFile::Discard() noexcept {
+    const Path path = std::exchange(path_, Path());
+    if (file_) {
+        // Closed still marked, the file is gone.
+        file_.reset();
+        return true;
+    }
+    return path.empty() || RemoveFile(path);
+}
+
+OutputFile CopyToNewFile(const Path& from, const Path& to, const std::function<void()>& between) {
     // The bytes alone, copied here rather than by CopyFileW, which would give the copy the
     // source's read-only, hidden and system attributes and its encryption: a copy the gateway
     // could not delete or read.
@@ -166,56 +225,48 @@ void CopyToNewFile(const Path& from, const Path& to, const std::function<void()>
     if (!in) {
         fail(GetLastError());
     }
-    UniqueFile out = CreateNewFile(to);
-    if (!out) {
+    // Whatever ends the copy from here on removes it with its owner.
+    OutputFile out;
+    if (!out.CreateNew(to)) {
         fail(GetLastError());
     }
-    // From here on nothing that ends the copy leaves part of it behind.
-    try {
-        std::vector<char> buffer(1 << 18);
-        for (;;) {
-            DWORD got = 0;
-            if (!ReadFile(Handle(in), buffer.data(), static_cast<DWORD>(buffer.size()), &got,
-                          nullptr)) {
-                fail(GetLastError());
-            }
-            if (got == 0) {
-                break;
-            }
-            DWORD written = 0;
-            if (!WriteFile(Handle(out), buffer.data(), got, &written, nullptr)) {
-                fail(GetLastError());
-            }
-            if (written < got) {
-                fail(ERROR_DISK_FULL);
-            }
-            if (between) {
-                between();
-            }
-        }
-        if (!CloseHandle(reinterpret_cast<HANDLE>(out.release()))) {
+    const HANDLE copy = Handle(out.file_);
+    std::vector<char> buffer(CopyPiece);
+    std::uint64_t unflushed = 0;
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(Handle(in), buffer.data(), static_cast<DWORD>(buffer.size()), &got,
+                      nullptr)) {
             fail(GetLastError());
         }
-    } catch (...) {
-        out.reset();
-        DeleteFileW(to.c_str());
-        throw;
+        if (got == 0) {
+            break;
+        }
+        DWORD written = 0;
+        if (!WriteFile(copy, buffer.data(), got, &written, nullptr)) {
+            fail(GetLastError());
+        }
+        if (written < got) {
+            fail(ERROR_DISK_FULL);
+        }
+        unflushed += got;
+        if (unflushed >= CopyFlushInterval) {
+            if (!FlushFileBuffers(copy))
+                fail(GetLastError());
+            unflushed = 0;
+        }
+        if (between) {
+            between();
+        }
     }
+    if (!FlushFileBuffers(copy)) {
+        fail(GetLastError());
+    }
+    return out;
 }
 
 bool RemoveFile(const Path& path) {
     return DeleteFileW(path.c_str()) != 0;
-}
-
-void RenameToNewName(const Path& from, const Path& to) {
-    if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
-        const DWORD code = GetLastError();
-        if (NameExists(code)) {
-            throw NameTaken(to);
-        }
-        throw Error("Cannot rename " + AnsiText(from) + " to " + AnsiText(to) + ": " +
-                    SystemMessage(code));
-    }
 }
 
 bool VisitDirectory(const Path& directory,

@@ -2,25 +2,21 @@
 
 #include "platform/io_error.h"
 
-#include <utility>
-
 namespace kelvor {
 
-void WriteNewFile(const Path& path, std::string_view text) {
+OutputFile WriteNewFile(const Path& path, std::string_view text) {
     OutputFile file;
     if (!file.CreateNew(path)) {
         throw Error("Cannot create file " + AnsiText(path));
     }
     try {
         file.Write(text);
-        file.Close();
+        file.Flush();
     } catch (const EInOutError&) {
-        // A part of the text never passes for all of it. Closed first: Windows removes no file
-        // that is open.
-        { const OutputFile closing = std::move(file); }
-        RemoveFile(path);
+        // A part of the text never passes for all of it: the file goes with its owner.
         throw Error("Stream write error");
     }
+    return file;
 }
 
 } // namespace kelvor

@@ -2,11 +2,13 @@
 #include "support/mail_messages.h"
 #include "support/memory_controls.h"
 #include "support/program_folder.h"
+#ifdef _WIN32
+#include "support/win32_import_patch.h"
+#endif
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <initializer_list>
 #include <map>
@@ -32,6 +34,70 @@ const std::string Header = "WPC-API= 1.2;\r\nMSG-TYPE= MAIL;\r\nMSG-ACTION= Impo
 const std::string Pdf = std::string("%PDF\r\n\0\x1A\xFF\n", 10);
 const std::string Notes = "notes\n";
 const std::string Image = std::string(70000, '\x89');
+
+#ifdef _WIN32
+using testing_support::ImportPatch;
+
+// The program's calls that put its files on the disk, mark them for deletion or keep them, and
+// name them, logged through its import table while the object lives ("flush 1.MSG", "mark 1.tmp",
+// "keep 1.0", "name 1.API"); a creation of, or rename onto, `denied` answered with `denial`, as
+// Windows answers for a name being deleted or held by a scanner, the file to be renamed then held
+// open as by such a program when `hold` says so.
+class FileCalls {
+public:
+    FileCalls(Log& log, std::wstring denied = {}, DWORD denial = 0, bool hold = false)
+        : log_(log), denied_(std::move(denied)), denial_(denial), hold_(hold) {
+        calls = this;
+    }
+    ~FileCalls() { CloseHandle(held_); }
+
+private:
+    static std::string Name(HANDLE file) {
+        wchar_t path[MAX_PATH] = {};
+        GetFinalPathNameByHandleW(file, path, MAX_PATH, 0);
+        return std::filesystem::path(path).filename().string();
+    }
+    static BOOL WINAPI Flush(HANDLE file) {
+        calls->log_.push_back("flush " + Name(file));
+        return calls->flush_.Original<decltype(&FlushFileBuffers)>()(file);
+    }
+    static BOOL WINAPI Set(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD size) {
+        const auto disposition = static_cast<FILE_DISPOSITION_INFO*>(info);
+        if (kind == FileDispositionInfo)
+            calls->log_.push_back((disposition->DeleteFile ? "mark " : "keep ") + Name(file));
+        return calls->set_.Original<decltype(&SetFileInformationByHandle)>()(file, kind, info,
+                                                                             size);
+    }
+    static HANDLE WINAPI Create(const wchar_t* name, DWORD access, DWORD share,
+                                SECURITY_ATTRIBUTES* security, DWORD how, DWORD flags,
+                                HANDLE model) {
+        if (how == CREATE_NEW && calls->denied_ == name)
+            return SetLastError(calls->denial_), INVALID_HANDLE_VALUE;
+        return calls->create_.Original<decltype(&CreateFileW)>()(name, access, share, security, how,
+                                                                 flags, model);
+    }
+    static BOOL WINAPI Rename(const wchar_t* from, const wchar_t* to, DWORD flags) {
+        calls->log_.push_back("name " + std::filesystem::path(to).filename().string());
+        if (calls->denied_ != to)
+            return calls->rename_.Original<decltype(&MoveFileExW)>()(from, to, flags);
+        if (calls->hold_)
+            calls->held_ =
+                Create(from, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, 0);
+        return SetLastError(calls->denial_), FALSE;
+    }
+
+    inline static FileCalls* calls = nullptr;
+    Log& log_;
+    std::wstring denied_;
+    DWORD denial_;
+    bool hold_;
+    HANDLE held_ = INVALID_HANDLE_VALUE;
+    ImportPatch flush_{L"kernel32.dll", "FlushFileBuffers", reinterpret_cast<void*>(&Flush)};
+    ImportPatch set_{L"kernel32.dll", "SetFileInformationByHandle", reinterpret_cast<void*>(&Set)};
+    ImportPatch create_{L"kernel32.dll", "CreateFileW", reinterpret_cast<void*>(&Create)};
+    ImportPatch rename_{L"kernel32.dll", "MoveFileExW", reinterpret_cast<void*>(&Rename)};
+};
+#endif
 
 // A started form over a real gateway tree: kelvor.prm names folder's gateway, "ACME" and
 // "MAIN", and the command line carries the user name.
@@ -133,22 +199,27 @@ TEST_F(ExportTest, MessageWithThreeAttachmentsInMailboxOrder) {
                    "get AttachmentPathName", "get AttachmentName"}));
 }
 
+// On Windows the program's calls on its files are logged too: each file is on the disk before the
+// request takes its name, and the marks for deletion are cleared only then.
 TEST_F(ExportTest, BodyIsCompleteAndEachCopyMadeBeforeTheRequestNamesThem) {
-    f.mailbox.messages[2].text = u"a\nb";
     Start();
     std::vector<std::string> seen;
     f.mailbox.onCall = [&](const std::string& op) {
-        if (op == "get AttachmentCount")
-            seen.push_back(op + " body " + std::to_string(Body(1).size()));
         if (op == "get AttachmentName")
             seen.push_back(op + " " + folder.Listing("ATT_IN") + ", " + folder.Listing("API_IN"));
     };
+    std::vector<std::string> expected{"get AttachmentName 1.0 1.MSG, 1.tmp",
+                                      "get AttachmentName 1.0 1.1 1.MSG, 1.tmp",
+                                      "get AttachmentName 1.0 1.1 1.2 1.MSG, 1.tmp"};
+#ifdef _WIN32
+    const FileCalls calls(seen);
+    expected = {"mark 1.tmp", "mark 1.MSG", "flush 1.MSG", "mark 1.0",   "flush 1.0",
+                expected[0],  "mark 1.1",   "flush 1.1",   expected[1],  "mark 1.2",
+                "flush 1.2",  expected[2],  "flush 1.tmp", "keep 1.MSG", "keep 1.0",
+                "keep 1.1",   "keep 1.2",   "keep 1.tmp",  "name 1.API"};
+#endif
     EXPECT_EQ(Select(2), ExportOutcome::Exported);
-    EXPECT_EQ(seen,
-              (std::vector<std::string>{"get AttachmentCount body 4", "get AttachmentCount body 4",
-                                        "get AttachmentName 1.0 1.MSG, 1.tmp",
-                                        "get AttachmentName 1.0 1.1 1.MSG, 1.tmp",
-                                        "get AttachmentName 1.0 1.1 1.2 1.MSG, 1.tmp"}));
+    EXPECT_EQ(seen, expected);
     EXPECT_EQ(folder.Listing("API_IN"), "1.API") << "named only once whole";
 }
 
@@ -250,6 +321,10 @@ struct NumberingCase {
     int first;                        // 0: no number is left
     // Written after the start-up's scan, as by another writer.
     std::vector<std::string> meanwhile = {};
+    // On Windows, the creation of, or the rename onto, this one answered with this error, as
+    // Windows answers for a name whose file is being deleted or that a scanner holds.
+    std::string denied = {};
+    unsigned long denial = 0;
 };
 
 class ExportNumbering : public ExportTest, public testing::WithParamInterface<NumberingCase> {};
@@ -276,6 +351,11 @@ TEST_P(ExportNumbering, FollowsTheFilesOfEarlierRuns) {
     Start();
     write(GetParam().meanwhile);
     std::set<std::string> files = listing();
+#ifdef _WIN32
+    Log calls;
+    const FileCalls denying(calls, (gateway / GetParam().denied).make_preferred().wstring(),
+                            GetParam().denial);
+#endif
 
     const int n = GetParam().first;
     if (n > 0) {
@@ -331,6 +411,10 @@ INSTANTIATE_TEST_SUITE_P(
             6,
             {"API_IN/1.tmp", "ATT_IN/2.MSG", "ATT_IN/3.0", "API_IN/4.API", "ATT_IN/5.MSG/"}},
         NumberingCase{"PastFilesMeanwhileBeyondTheScan", {"API_IN/3.API"}, 5, {"ATT_IN/4.MSG"}},
+        NumberingCase{"PastARequestBeingDeleted", {}, 2, {"API_IN/1.tmp"}, "API_IN/1.tmp", 5},
+        NumberingCase{"PastABodyAScannerHolds", {}, 2, {"ATT_IN/1.MSG"}, "ATT_IN/1.MSG", 32},
+        NumberingCase{"PastACopyBeingDeleted", {}, 2, {"ATT_IN/1.0"}, "ATT_IN/1.0", 5},
+        NumberingCase{"PastARequestNameHeld", {}, 2, {"API_IN/1.API"}, "API_IN/1.API", 32},
         NumberingCase{"NoneLeftWhenTheLastIsTakenMeanwhile",
                       {"API_IN/2147483646.API"},
                       0,
@@ -424,29 +508,26 @@ TEST_F(ExportTest, TextTooLongForTheMessageViewEndsTheExportBeforeTheBody) {
     EXPECT_EQ(f.form.Values().ExportCounter, 1);
 }
 
-// A request file that cannot be removed after a failure is named in the export's error; it
-// keeps its temporary name.
+// A request that cannot be given its name, for another reason than that the name is taken, and
+// that another program then holds open so that it cannot be removed either, is named in the
+// export's error.
 TEST_F(ExportTest, AnUnfinishedRequestThatCannotBeRemovedIsReported) {
 #ifndef _WIN32
     GTEST_SKIP() << "only Windows keeps a file that another program holds open";
 #else
     Start();
-    // As a gateway that has opened the request meanwhile would.
-    std::ifstream gateway;
-    f.mailbox.onCall = [&](const std::string& op) {
-        if (op == "get MsgOrigDisplayName")
-            gateway.open(folder.ApiIn("1.tmp"));
-    };
-    f.mailbox.faults["get MsgNoteText"] = 0;
+    Log calls;
+    const FileCalls denying(calls, std::filesystem::path(folder.ApiIn("1.API")).wstring(),
+                            ERROR_ACCESS_DENIED, true);
     try {
-        Select(0);
+        Select(1);
         FAIL() << "no error";
     } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "Injected failure of get MsgNoteText; the unfinished request file " +
-                      folder.ApiIn("1.tmp") + " could not be removed");
+        EXPECT_EQ(std::string(error.what()), "Cannot rename " + folder.ApiIn("1.tmp") + " to " +
+                                                 folder.ApiIn("1.API") +
+                                                 ": Access denied.; the unfinished request file " +
+                                                 folder.ApiIn("1.tmp") + " could not be removed");
     }
-    EXPECT_TRUE(gateway.is_open());
     EXPECT_EQ(folder.Listing("API_IN"), "1.tmp");
 #endif
 }

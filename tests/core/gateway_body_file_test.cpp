@@ -23,7 +23,7 @@ class BodyFileTest : public testing::TestWithParam<BodyCase> {};
 TEST_P(BodyFileTest, HoldsTheTextWithCrLfLineEnds) {
     EXPECT_EQ(NormalizeLineEnds(GetParam().text), GetParam().body);
     TempDir dir;
-    SaveBodyFile(dir / "1.MSG", GetParam().text);
+    SaveBodyFile(dir / "1.MSG", GetParam().text).Keep();
     EXPECT_EQ(ReadBytes(dir / "1.MSG"), GetParam().body);
 }
 
@@ -51,7 +51,7 @@ TEST(BodyFile, NamesTheFileItCannotCreate) {
     TempDir dir;
     const std::filesystem::path path = dir / "ATT_IN/1.MSG";
     try {
-        SaveBodyFile(path, "text");
+        SaveBodyFile(path, "text").Keep();
         FAIL() << "no error";
     } catch (const Error& error) {
         EXPECT_EQ(std::string(error.what()), "Cannot create file " + path.string());

@@ -105,32 +105,6 @@ TEST(InputFile, SharesWithReadersButKeepsWritersOut) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
 }
 
-TEST(OutputFile, LetsOthersReadWhileItWrites) {
-    TempDir dir;
-    OutputFile file;
-    ASSERT_TRUE(file.CreateNew(dir / "out.txt"));
-    file.Write("partial");
-    const auto reader =
-        OpenOther(dir / "out.txt", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    char buffer[16];
-    DWORD got = 0;
-    ASSERT_TRUE(ReadFile(reader.get(), buffer, sizeof buffer, &got, nullptr));
-    EXPECT_EQ(std::string(buffer, got), "partial");
-    file.Close();
-}
-
-TEST(OutputFile, ClosesItsFileWhenItTakesAnother) {
-    TempDir dir;
-    OutputFile first;
-    OutputFile second;
-    ASSERT_TRUE(first.CreateNew(dir / "first.txt"));
-    ASSERT_TRUE(second.CreateNew(dir / "second.txt"));
-    first = std::move(second);
-    EXPECT_FALSE(second.IsOpen());
-    // Shared with nobody: only a file that nothing holds open any more.
-    OpenOther(dir / "first.txt", GENERIC_WRITE, 0);
-    first.Close();
-}
 #endif
 
 TEST(OutputFile, CreatesANewFile) {
@@ -140,7 +114,7 @@ TEST(OutputFile, CreatesANewFile) {
     file.Write("new");
     file.Write("");
     file.Write(std::string("\r\n\0", 3));
-    file.Close();
+    file.Keep();
     EXPECT_EQ(ReadBytes(dir / "out.txt"), std::string("new\r\n\0", 6));
 }
 
@@ -153,9 +127,9 @@ TEST(OutputFile, CannotCreateInAMissingDirectory) {
 
 TEST(WriteNewFile, WritesExactlyTheText) {
     TempDir dir;
-    WriteNewFile(dir / "text.txt", "one\r\ntwo");
+    WriteNewFile(dir / "text.txt", "one\r\ntwo").Keep();
     EXPECT_EQ(ReadBytes(dir / "text.txt"), "one\r\ntwo");
-    WriteNewFile(dir / "empty.txt", "");
+    WriteNewFile(dir / "empty.txt", "").Keep();
     EXPECT_EQ(std::filesystem::file_size(dir.Path() / "empty.txt"), 0u);
 }
 
@@ -163,7 +137,7 @@ TEST(WriteNewFile, NamesTheFileItCannotCreate) {
     TempDir dir;
     const std::filesystem::path path = dir / "missing/1.MSG";
     try {
-        WriteNewFile(path, "text");
+        WriteNewFile(path, "text").Keep();
         FAIL() << "no error";
     } catch (const Error& error) {
         EXPECT_EQ(std::string(error.what()), "Cannot create file " + path.string());
@@ -178,7 +152,7 @@ TEST(CopyToNewFile, CopiesByteForByteInPiecesOfAtMost256KiB) {
     }
     WriteBytes(dir / "source.bin", content);
     int pieces = 0;
-    CopyToNewFile(dir / "source.bin", dir / "1.0", [&] { ++pieces; });
+    CopyToNewFile(dir / "source.bin", dir / "1.0", [&] { ++pieces; }).Keep();
     EXPECT_EQ(ReadBytes(dir / "1.0"), content);
     EXPECT_GE(pieces, 3);
     EXPECT_EQ(ReadBytes(dir / "source.bin"), content);
@@ -187,13 +161,13 @@ TEST(CopyToNewFile, CopiesByteForByteInPiecesOfAtMost256KiB) {
 TEST(CopyToNewFile, CopiesAnEmptyFile) {
     TempDir dir;
     WriteBytes(dir / "empty", "");
-    CopyToNewFile(dir / "empty", dir / "1.0");
+    CopyToNewFile(dir / "empty", dir / "1.0").Keep();
     EXPECT_EQ(ReadBytes(dir / "1.0"), "");
 }
 
 void ExpectCopyFails(const std::filesystem::path& from, const std::filesystem::path& to) {
     try {
-        CopyToNewFile(from, to);
+        CopyToNewFile(from, to).Keep();
         ADD_FAILURE() << "no error copying " << from << " to " << to;
     } catch (const CopyFailed& error) {
         EXPECT_FALSE(error.Reason().empty());
@@ -213,7 +187,7 @@ TEST(CopyToNewFile, ReportsTheReasonWhenItCannotCopy) {
     EXPECT_FALSE(std::filesystem::exists(dir.Path() / "1.0"));
     ExpectCopyFails(dir / "source.bin", dir / "missing/1.0");
     ExpectCopyFails(dir / "folder", dir / "1.1");
-    EXPECT_THROW(CopyToNewFile(dir / "source.bin", dir / "source.bin"), NameTaken);
+    EXPECT_THROW(CopyToNewFile(dir / "source.bin", dir / "source.bin").Keep(), NameTaken);
     EXPECT_EQ(ReadBytes(dir / "source.bin"), "data");
 }
 

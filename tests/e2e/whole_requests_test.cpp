@@ -1,9 +1,8 @@
 // What a gateway sees of the real kelvor.exe's requests while Convert copies large attachments:
-// a reader that polls API_IN finds each request whole, its body file and copy in place; killed in
-// the middle of an export, the program leaves that request under its temporary name alone, and
-// the next run numbers its exports after it.
+// a reader that polls API_IN finds each request whole, its body file and copy in place; killed
+// during the copy of an attachment of 2 GiB, the program leaves only the whole exports before it,
+// and the next run takes the number of the one it was killed in.
 
-#include "platform/unique_handle.h"
 #include "support/e2e_export.h"
 
 #include <gtest/gtest.h>
@@ -19,10 +18,6 @@ namespace {
 // Large enough that copying it takes most of an export's time.
 constexpr std::uintmax_t AttachmentSize = 32u << 20;
 
-void CloseKernelHandle(HANDLE handle) noexcept {
-    CloseHandle(handle);
-}
-
 // The numbers of the files in the directory whose names end in `suffix`.
 std::vector<int> Numbered(const std::filesystem::path& directory, const std::wstring& suffix) {
     std::vector<int> numbers;
@@ -35,10 +30,14 @@ std::vector<int> Numbered(const std::filesystem::path& directory, const std::wst
 
 TEST(WholeRequests, AReaderFindsOnlyWholeRequestsAndAKilledProgramLeavesNoOther) {
     KelvorRun run("{}");
-    const std::string large =
-        run.Folder().Attachment("large.bin", std::string(AttachmentSize, 'L'));
-    const MailMessage message{"Large", "Ann", "Text", "Text", {{"large.bin", large, ""}}};
-    run.Mailbox().WriteFile("mailbox.json", MailboxFile(std::vector(10, message)));
+    const std::string bytes(AttachmentSize, 'L');
+    const std::string large = run.Folder().Attachment("large.bin", bytes);
+    const MailMessage message{"Large", "Ann", "Text", "Text", {{"large.bin", large, bytes}}};
+    const std::string huge = run.Folder().Attachment("huge.bin", "");
+    std::filesystem::resize_file(huge, std::uintmax_t{2} << 30);
+    std::vector<MailMessage> messages(6, message);
+    messages.push_back({"Huge", "Ann", "Text", "Text", {{"huge.bin", huge, ""}}});
+    run.Mailbox().WriteFile("mailbox.json", MailboxFile(messages));
     const std::filesystem::path apiIn = std::filesystem::path(run.Folder().Gateway()) / "API_IN";
     const std::filesystem::path attIn = std::filesystem::path(run.Folder().Gateway()) / "ATT_IN";
     // What a gateway taking request n would find wrong with it. A request it cannot open at that
@@ -60,10 +59,6 @@ TEST(WholeRequests, AReaderFindsOnlyWholeRequestsAndAKilledProgramLeavesNoOther)
     run.Start(L"jsmith");
     const KelvorWindow window(run.MainWindow());
     ASSERT_TRUE(window.Ready());
-    const UniqueHandle<HANDLE, CloseKernelHandle> thread(
-        OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT, FALSE,
-                   GetWindowThreadProcessId(window.Handle(), nullptr)));
-    ASSERT_TRUE(thread);
     std::atomic<bool> stop = false;
     std::atomic<int> passes = 0;
     std::set<std::string> faults;
@@ -74,48 +69,32 @@ TEST(WholeRequests, AReaderFindsOnlyWholeRequestsAndAKilledProgramLeavesNoOther)
         }
     });
 
-    // Some exports into Convert the program is stopped where it is, and killed only if a
-    // request is still being written.
     PostMessageW(window.Control(win32::ConvertButtonId), BM_CLICK, 0, 0);
-    int killed = 0;
-    const bool caught = WaitFor(
+    const bool copying = WaitFor(
         [&] {
-            const std::vector<int> writing = Numbered(apiIn, L".tmp");
-            if (writing.empty() || writing[0] < 5)
-                return false;
-            SuspendThread(thread.get());
-            CONTEXT context{};
-            context.ContextFlags = CONTEXT_CONTROL;
-            GetThreadContext(thread.get(), &context);
-            if (Numbered(apiIn, L".tmp") != writing) {
-                ResumeThread(thread.get());
-                return false;
-            }
-            TerminateProcess(run.Process().Handle(), 9);
-            killed = writing[0];
-            return true;
+            std::error_code error;
+            return std::filesystem::file_size(attIn / "7.0", error) > AttachmentSize && !error;
         },
         120s);
+    TerminateProcess(run.Process().Handle(), 9);
     const int seen = passes;
     WaitFor([&] { return passes > seen + 1; });
     stop = true;
     gateway.join();
-    ASSERT_TRUE(caught);
+    ASSERT_TRUE(copying);
     EXPECT_EQ(run.Process().WaitForExit(), 9u);
-    // The reader found requests, each of them whole.
+    // The reader found requests, each of them whole, and nothing else is left.
     EXPECT_EQ(faults, std::set<std::string>{""});
-    EXPECT_EQ(Numbered(apiIn, L".API").size(), static_cast<std::size_t>(killed - 1));
-    for (int n = 1; n < killed; ++n)
-        EXPECT_EQ(FileBytes(apiIn / (std::to_string(n) + ".API")),
-                  RequestBytes(n, message, "jsmith"));
+    ExpectedGateway whole;
+    for (int n = 1; n <= 6; ++n)
+        whole.Export(n, messages[n - 1], "jsmith");
+    whole.ExpectOnDisk(run.Folder());
 
     run.Start(L"jsmith");
     const KelvorWindow next(run.MainWindow());
     ASSERT_TRUE(next.Ready());
     next.ClickSubject(0);
-    const std::string after = std::to_string(killed + 1) + ".API";
-    EXPECT_TRUE(WaitForBytes(apiIn / after, RequestBytes(killed + 1, message, "jsmith")));
-    EXPECT_TRUE(std::filesystem::exists(apiIn / (std::to_string(killed) + ".tmp")));
+    EXPECT_TRUE(WaitForBytes(apiIn / "7.API", RequestBytes(7, message, "jsmith")));
     PostMessageW(next.Handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(run.Process().WaitForExit(), 0u);
 }

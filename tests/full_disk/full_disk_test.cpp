@@ -131,6 +131,7 @@ public:
                 filler.Write("f");
         } catch (const EInOutError&) {
         }
+        filler.Keep();
     }
     FullFolder(const FullFolder&) = delete;
     FullFolder& operator=(const FullFolder&) = delete;
@@ -158,7 +159,7 @@ TEST(OutputFile, ReportsAFullDisk) {
 TEST(WriteNewFile, ReportsATextItCannotWriteInFullAndRemovesTheFile) {
     const FullFolder full;
     try {
-        WriteNewFile(full / "1.MSG", "text");
+        WriteNewFile(full / "1.MSG", "text").Keep();
         FAIL() << "no error";
     } catch (const Error& error) {
         EXPECT_STREQ(error.what(), "Stream write error");
@@ -166,7 +167,7 @@ TEST(WriteNewFile, ReportsATextItCannotWriteInFullAndRemovesTheFile) {
     EXPECT_FALSE(fs::exists(full / "1.MSG"));
 }
 
-TEST(RequestFile, ReportsAFullDiskAndClosesAllTheSame) {
+TEST(RequestFile, ReportsAFullDiskAtItsClose) {
     const FullFolder full;
     RequestFile file;
     ASSERT_TRUE(file.Create(full / "1.tmp", full / "1.API"));
@@ -177,9 +178,16 @@ TEST(RequestFile, ReportsAFullDiskAndClosesAllTheSame) {
     } catch (const EInOutError& error) {
         EXPECT_STREQ(error.what(), "Disk full");
     }
-    EXPECT_FALSE(file.IsOpen());
     EXPECT_FALSE(fs::exists(full / "1.API"));
     EXPECT_TRUE(file.Discard());
+    EXPECT_FALSE(fs::exists(full / "1.tmp"));
+}
+
+// The user sees "Cannot copy attachment <source> to <copy>: <the system's text for a full disk>".
+TEST(CopyToNewFile, ReportsAFullDiskAndRemovesTheCopy) {
+    const FullFolder full;
+    EXPECT_THROW(CopyToNewFile(full / "filler", full / "1.0").Keep(), CopyFailed);
+    EXPECT_FALSE(fs::exists(full / "1.0"));
 }
 
 TEST(RequestFile, ReportsAFullDiskAtTheWriteThatFillsTheBuffer) {
