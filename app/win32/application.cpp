@@ -103,6 +103,7 @@ void Application::SetBeforeErrorDisplay(std::function<void()> before) {
 }
 
 void Application::ShowHandlerError(const std::exception_ptr& error) noexcept {
+    const bool showing = std::exchange(showingError_, true);
     if (beforeErrorDisplay_) {
         try {
             beforeErrorDisplay_();
@@ -110,7 +111,6 @@ void Application::ShowHandlerError(const std::exception_ptr& error) noexcept {
             // The error that is being shown comes first.
         }
     }
-    const bool showing = std::exchange(showingError_, true);
     try {
         std::rethrow_exception(error);
     } catch (const std::exception& e) {
