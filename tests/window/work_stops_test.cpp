@@ -1,7 +1,6 @@
-// What the user and Windows can do while work runs, tested where it is decided: the filter for
-// each message during each kind of work, what each stop does as its work ends and at the start of
-// the next, what each message of the session's end does; then each behaviour a user sees through a
-// Convert or an export of the real window.
+// What the user and Windows can do while work runs: the filter's decision for each message during
+// each kind of work, what each message of the session's end does, and each stop as a user sees it
+// through the real window, as its work ends and in the work that follows.
 
 #include "app/win32/busy_work.h"
 #include "app/win32/layout.h"
@@ -37,15 +36,6 @@ TEST(WorkInput, EachMessageDuringEachKindOfWork) {
         {WM_KEYDOWN, 'A', Other, Convert, false, true, None},
         {WM_PAINT, 0, Main, Convert, true, true, None},
         {WM_QUIT, 0, Other, Export, false, false, Close},
-        // Keys, the input method's too; those that stop; Alt+Space, the window menu's.
-        {WM_KEYDOWN, VK_RETURN, Control, Convert, false, false, None},
-        {WM_CHAR, L'x', Control, Export, false, false, None},
-        {WM_IME_STARTCOMPOSITION, 0, Control, Convert, false, false, None},
-        {WM_IME_COMPOSITION, 0, Control, Convert, false, false, None},
-        {WM_IME_ENDCOMPOSITION, 0, Control, Convert, false, false, None},
-        {WM_IME_CHAR, L'x', Control, Convert, false, false, None},
-        {WM_IME_KEYDOWN, 'X', Control, Convert, false, false, None},
-        {WM_IME_KEYUP, 'X', Control, Convert, false, false, None},
         {WM_KEYDOWN, VK_ESCAPE, Control, Convert, false, false, Stop},
         {WM_KEYDOWN, VK_ESCAPE, Main, Export, false, false, Stop},
         {WM_KEYDOWN, VK_ESCAPE, Control, Startup, false, false, None},
@@ -53,11 +43,9 @@ TEST(WorkInput, EachMessageDuringEachKindOfWork) {
         {WM_SYSKEYDOWN, 'E', Control, Convert, false, false, Close},
         {WM_SYSCHAR, L'e', Main, Startup, true, false, Close},
         {WM_SYSCHAR, L'c', Control, Convert, false, false, None},
+        // Alt+Space opens the window menu; the Exit button takes its own clicks.
         {WM_SYSKEYDOWN, VK_SPACE, Control, Convert, false, true, None},
-        {WM_SYSCHAR, L' ', Main, Export, false, true, None},
         {WM_SYSCHAR, L' ', Main, Startup, true, false, None},
-        // Clicks: the Exit button's own; the frame's, but while the mailbox may show a dialog.
-        {WM_LBUTTONDOWN, MK_LBUTTON, Control, Convert, false, false, None},
         {WM_LBUTTONDOWN, MK_LBUTTON, ExitButton, Convert, false, true, None},
         {WM_LBUTTONUP, 0, ExitButton, Startup, true, true, None},
         {WM_NCLBUTTONDOWN, HTCAPTION, Main, Convert, false, true, None},
@@ -72,7 +60,7 @@ TEST(WorkInput, EachMessageDuringEachKindOfWork) {
         {WM_SYSCOMMAND, SC_RESTORE, Application, Export, false, true, None},
         {WM_SYSCOMMAND, SC_CLOSE, Application, Convert, true, false, Close},
         {WM_CLOSE, 0, Main, Export, false, false, Close},
-        // A button pressed or a subject selected from outside starts nothing; Exit closes.
+        // A button pressed or a subject selected from outside starts nothing.
         {WM_COMMAND, MAKEWPARAM(ConvertButtonId, BN_CLICKED), Main, Convert, false, false, None},
         {WM_COMMAND, MAKEWPARAM(SubjectListId, LBN_SELCHANGE), Main, Export, false, false, None},
         {WM_COMMAND, MAKEWPARAM(UserNameId, EN_CHANGE), Main, Convert, false, true, None},
@@ -82,75 +70,16 @@ TEST(WorkInput, EachMessageDuringEachKindOfWork) {
         const MSG message{nullptr, row.message, row.wParam, 0, 0, {}};
         const WorkInput input = DecideWorkInput(message, row.role, row.kind, row.inMailboxCall);
         EXPECT_EQ(input.admit, row.admit) << "row " << &row - rows;
-        EXPECT_EQ(static_cast<int>(input.stop), static_cast<int>(row.stop))
-            << "row " << &row - rows;
+        EXPECT_EQ(input.stop, row.stop) << "row " << &row - rows;
     }
-}
-
-// Each stop as its work ends, whole or by an error, and at the start of the next work: a close
-// follows the work and its error with one sign-off, and nothing of a stop reaches the next work.
-TEST(WorkStops, EachStopAsItsWorkEndsAndNoneInTheNext) {
-    struct Row {
-        const char* name;
-        WorkKind kind;
-        std::function<void(ShellHarness&)> stop;
-        bool stops, closes, fails;
-    };
-    const auto esc = [](ShellHarness& h) {
-        MSG key{h.Control(SubjectListId), WM_KEYDOWN, VK_ESCAPE, 1, 0, {}};
-        h.application->ProcessMessage(key);
-    };
-    const Row rows[] = {
-        {"Esc, Convert", WorkKind::Convert, esc, true, false, false},
-        {"Esc, export ended by an error", WorkKind::Export, esc, true, false, true},
-        {"Esc, start-up", WorkKind::Startup, esc, false, false, false},
-        {"close box, start-up", WorkKind::Startup,
-         [](ShellHarness& h) { SendMessageW(h.window->Handle(), WM_CLOSE, 0, 0); }, true, true,
-         false},
-        {"Exit, Convert ended by an error", WorkKind::Convert,
-         [](ShellHarness& h) { SendMessageW(h.Control(ExitButtonId), BM_CLICK, 0, 0); }, true, true,
-         true},
-        // Taken as the work ends, with what is left in the queue.
-        {"a quit from outside, Convert", WorkKind::Convert,
-         [](ShellHarness&) { PostQuitMessage(0); }, false, true, false},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        ShellHarness h;
-        h.Start();
-        bool stopped = false;
-        int signOffsMeanwhile = -1;
-        std::string boxAtSignOff;
-        DialogWatch watch;
-        // A message the window handles while the error is shown.
-        watch.onShow = [&](HWND) { SendMessageW(h.window->Handle(), WM_NULL, 0, 0); };
-        h.mailbox.onCall = [&](const std::string& op) {
-            if (op == "SignOff")
-                boxAtSignOff = watch.Seen().empty()                   ? "none"
-                               : IsWindow(watch.Seen().back().window) ? "up"
-                                                                      : "gone";
-        };
-        h.application->Guarded([&] {
-            auto work = h.window->BeginWork(row.kind);
-            row.stop(h);
-            try {
-                work->Step();
-            } catch (const WorkStopped&) {
-                stopped = true;
-            }
-            work.reset();
-            signOffsMeanwhile = h.LogCount("SignOff");
-            if (row.fails)
-                throw Error("The work failed");
-        });
-        EXPECT_EQ(stopped, row.stops);
-        EXPECT_EQ(signOffsMeanwhile, 0);
-        EXPECT_EQ(watch.Seen().size(), row.fails ? 1u : 0u);
-        EXPECT_EQ(h.Pump(), row.closes);
-        EXPECT_EQ(boxAtSignOff, !row.closes ? "" : row.fails ? "gone" : "none");
-        EXPECT_EQ(h.LogCount("SignOff"), row.closes ? 1 : 0);
-        if (!row.closes) {
-            EXPECT_NO_THROW(h.window->BeginWork(WorkKind::Convert)->Step());
+    // Keys, typing, the input method's, clicks: none of them does anything during any work.
+    for (const UINT message :
+         {WM_KEYDOWN, WM_CHAR, WM_IME_STARTCOMPOSITION, WM_IME_COMPOSITION, WM_IME_ENDCOMPOSITION,
+          WM_IME_CHAR, WM_IME_KEYDOWN, WM_IME_KEYUP, WM_LBUTTONDOWN}) {
+        for (const WorkKind kind : {Startup, Export, Convert}) {
+            const WorkInput input = DecideWorkInput(MSG{nullptr, message, 'X', 0, 0, {}}, Control,
+                                                    kind, kind == Startup);
+            EXPECT_FALSE(input.admit || input.stop != None) << message;
         }
     }
 }
@@ -166,15 +95,13 @@ BOOL WINAPI RecordNoReason(HWND) {
     return TRUE;
 }
 
-// Windows asks whether the session may end, then ends it or not: idle, during each kind of work,
-// within a call into the mailbox and a dialog of the work. The question stops nothing; work that
-// writes the gateway refuses it unless the end is critical, with the reason Windows shows; an end
-// that is cancelled changes nothing; the end stops the work and ends the program without signing
-// off, wherever it arrives.
-TEST(SessionEnd, EachMessageIdleAndDuringEachKindOfWork) {
-    enum class Where { Idle, Steps, MailboxCall, Dialog };
+// Windows asks whether the session may end, then ends it or not, during each kind of work, within
+// a call into the mailbox and a dialog of the work. The question stops nothing; work that writes
+// the gateway refuses it unless the end is critical, with its reason; a cancelled end changes
+// nothing; the end stops the work and ends the program without signing off, wherever it arrives.
+TEST(SessionEnd, EachMessageDuringEachKindOfWork) {
+    enum class Where { Steps, MailboxCall, Dialog };
     struct Row {
-        const char* name;
         WorkKind kind;
         Where where;
         LPARAM flags;
@@ -186,25 +113,21 @@ TEST(SessionEnd, EachMessageIdleAndDuringEachKindOfWork) {
     };
     const std::wstring converting = L"Converting: 418 of 1,500 messages exported";
     const Row rows[] = {
-        {"idle", WorkKind::Startup, Where::Idle, ENDSESSION_LOGOFF, -1, TRUE, {}},
-        {"start-up, cancelled", WorkKind::Startup, Where::Steps, 0, FALSE, TRUE, {}},
-        {"start-up, in a mailbox call", WorkKind::Startup, Where::MailboxCall, 0, TRUE, TRUE, {}},
-        {"export", WorkKind::Export, Where::Steps, ENDSESSION_LOGOFF, -1, FALSE,
+        {WorkKind::Startup, Where::Steps, 0, FALSE, TRUE, {}},
+        {WorkKind::Startup, Where::MailboxCall, 0, TRUE, TRUE, {}},
+        {WorkKind::Export, Where::Steps, ENDSESSION_LOGOFF, -1, FALSE,
          L"Exporting the selected message"},
-        {"Convert", WorkKind::Convert, Where::Steps, 0, -1, FALSE, converting},
-        {"Convert, cancelled in a mailbox call", WorkKind::Convert, Where::MailboxCall, 0, FALSE,
-         FALSE, converting},
-        {"Convert, critical", WorkKind::Convert, Where::Steps, ENDSESSION_CRITICAL, TRUE, TRUE,
-         converting},
-        {"Convert, in a dialog", WorkKind::Convert, Where::Dialog, ENDSESSION_LOGOFF, TRUE, FALSE,
-         converting},
+        {WorkKind::Convert, Where::Steps, 0, -1, FALSE, converting},
+        {WorkKind::Convert, Where::MailboxCall, 0, FALSE, FALSE, converting},
+        {WorkKind::Convert, Where::Steps, ENDSESSION_CRITICAL, TRUE, TRUE, converting},
+        {WorkKind::Convert, Where::Dialog, ENDSESSION_LOGOFF, TRUE, FALSE, converting},
     };
     const ImportPatch create(L"user32.dll", "ShutdownBlockReasonCreate",
                              reinterpret_cast<void*>(&RecordReason));
     const ImportPatch destroy(L"user32.dll", "ShutdownBlockReasonDestroy",
                               reinterpret_cast<void*>(&RecordNoReason));
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(&row - rows);
         ShellHarness h;
         h.Start();
         shownReason.clear();
@@ -219,8 +142,6 @@ TEST(SessionEnd, EachMessageIdleAndDuringEachKindOfWork) {
                 SendMessageW(main, WM_ENDSESSION, static_cast<WPARAM>(row.end), row.flags);
         };
         h.application->Guarded([&] {
-            if (row.where == Where::Idle)
-                return session();
             std::unique_ptr<BusyWork> work;
             if (row.kind == WorkKind::Convert) {
                 auto batch = h.window->BeginBatch(1500);
@@ -246,7 +167,7 @@ TEST(SessionEnd, EachMessageIdleAndDuringEachKindOfWork) {
         const bool ends = row.end == TRUE;
         EXPECT_EQ(answer, row.answer);
         EXPECT_EQ(reason, row.reason);
-        // It goes with the work.
+        // The reason goes with the work.
         EXPECT_EQ(shownReason, row.reason.empty() ? L"" : L"none");
         EXPECT_EQ(stopped, ends);
         EXPECT_EQ(h.Pump(), ends);
@@ -256,20 +177,22 @@ TEST(SessionEnd, EachMessageIdleAndDuringEachKindOfWork) {
     }
 }
 
-// Each behaviour of a stop, or of what is none, as a user sees it in the real window: the user or
-// Windows acts while the second message's attachment is copied, and the mailbox takes the
-// window's messages there, as a control may. Where the program goes on, a Convert follows.
+// Each stop, or what is none, as a user sees it in the real window: the user or Windows acts
+// while the second message's attachment is copied, and the mailbox takes the window's messages
+// there, as a control may. A close follows the work and its error with one sign-off; where the
+// program goes on, the last subject exported whole is shown, and a Convert that follows meets no
+// stop.
 TEST(StopsAUserSees, DuringAConvertOrTheExportOfASelectedSubject) {
-    enum class End { GoesOn, Session, Close };
+    enum class End { GoesOn, Session, Close, CloseAfterError };
     struct Row {
         const char* name;
-        const char* taken;
         std::function<void(ShellHarness&)> start, during;
         const char *apiIn, *attIn;
         LRESULT selected;
         const wchar_t* memo;
         End end;
-        const char* afterConvert;
+        const char* afterConvert = nullptr;
+        const char* taken = nullptr;
     };
     const auto convert = [](ShellHarness& h) {
         SendMessageW(h.Control(ConvertButtonId), BM_CLICK, 0, 0);
@@ -288,40 +211,54 @@ TEST(StopsAUserSees, DuringAConvertOrTheExportOfASelectedSubject) {
                 SendMessageW(h.window->Handle(), WM_ENDSESSION, static_cast<WPARAM>(end), 0);
         };
     };
-    const auto esc = [](ShellHarness& h) {
-        PostMessageW(h.Control(SubjectListId), WM_KEYDOWN, VK_ESCAPE, 1);
-        h.Pump();
+    const auto post = [](ControlId id, UINT message, WPARAM wParam) {
+        return [=](ShellHarness& h) { h.Post(h.Control(id), message, wParam); };
     };
-    const char* all = "1.API 2.API 3.API 4.API 5.API 6.API";
+    const char* all = "1.API 2.API 3.API";
+    const char* bodies = "1.MSG 2.0 2.MSG 3.MSG";
     const Row rows[] = {
-        {"a lone question", nullptr, convert, session(-1), "1.API 2.API 3.API",
-         "1.MSG 2.0 2.MSG 3.MSG", 2, L"Text three", End::GoesOn, all},
-        {"a cancelled log-off", nullptr, convert, session(FALSE), "1.API 2.API 3.API",
-         "1.MSG 2.0 2.MSG 3.MSG", 2, L"Text three", End::GoesOn, all},
-        {"the end of the session", nullptr, convert, session(TRUE), "1.API", "1.MSG", 0, L"",
-         End::Session, nullptr},
-        {"Esc", nullptr, convert, esc, "1.API", "1.MSG", 0, L"Text one\r\nline two", End::GoesOn,
-         "1.API 3.API 4.API 5.API"},
-        {"Esc, the export of a subject", nullptr, select(1), esc, "", "", LB_ERR, L"", End::GoesOn,
-         "2.API 3.API 4.API"},
-        {"Esc after the export of another", nullptr,
+        {"a lone question", convert, session(-1), all, bodies, 2, L"Text three", End::GoesOn,
+         "1.API 2.API 3.API 4.API 5.API 6.API"},
+        {"a cancelled log-off", convert, session(FALSE), all, bodies, 2, L"Text three", End::GoesOn,
+         "1.API 2.API 3.API 4.API 5.API 6.API"},
+        {"the end of the session", convert, session(TRUE), "1.API", "1.MSG", 0, L"", End::Session},
+        {"Esc", convert, post(SubjectListId, WM_KEYDOWN, VK_ESCAPE), "1.API", "1.MSG", 0,
+         L"Text one\r\nline two", End::GoesOn, "1.API 3.API 4.API 5.API"},
+        {"Esc, the export of a subject", select(1), post(SubjectListId, WM_KEYDOWN, VK_ESCAPE), "",
+         "", LB_ERR, L"", End::GoesOn, "2.API 3.API 4.API"},
+        {"Esc after the export of another",
          [&](ShellHarness& h) {
              select(2)(h);
              select(1)(h);
          },
-         esc, "1.API", "1.MSG", 2, L"Text three", End::GoesOn, "1.API 3.API 4.API 5.API"},
+         post(SubjectListId, WM_KEYDOWN, VK_ESCAPE), "1.API", "1.MSG", 2, L"Text three",
+         End::GoesOn},
         // The name set meanwhile is not the export's, even once it tries the next number.
-        {"a name set, a number taken", "ATT_IN/1.0", select(1),
+        {"a name set, a number taken", select(1),
          [](ShellHarness& h) { SetWindowTextW(h.Control(UserNameId), L"mallory"); }, "2.API",
-         "1.0 2.0 2.MSG", 1, L"Text two", End::GoesOn, nullptr},
-        {"Exit and the frame", nullptr, convert,
-         [](ShellHarness& h) {
+         "1.0 2.0 2.MSG", 1, L"Text two", End::GoesOn, nullptr, "ATT_IN/1.0"},
+        {"Exit and the frame", convert,
+         [&](ShellHarness& h) {
              PostMessageW(h.window->Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-             PostMessageW(h.Control(ExitButtonId), BM_CLICK, 0, 0);
-             h.Pump();
+             post(ExitButtonId, BM_CLICK, 0)(h);
              EXPECT_TRUE(IsZoomed(h.window->Handle()));
          },
-         "1.API", "1.MSG", 0, L"", End::Close, nullptr},
+         "1.API", "1.MSG", 0, L"", End::Close},
+        // The copy then fails: the close follows the error.
+        {"Exit, then an error", convert,
+         [&](ShellHarness& h) {
+             post(ExitButtonId, BM_CLICK, 0)(h);
+             std::filesystem::remove(h.folder.MissingAttachment("a.bin"));
+         },
+         "1.API", "1.MSG", 0, L"", End::CloseAfterError},
+        // Taken as after a call into the mailbox: at the work's next step.
+        {"a quit from outside", convert,
+         [](ShellHarness& h) {
+             PostQuitMessage(0);
+             h.window->SetInputEnabled(false);
+             h.window->SetInputEnabled(true);
+         },
+         "1.API", "1.MSG", 0, L"", End::Close},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -331,21 +268,29 @@ TEST(StopsAUserSees, DuringAConvertOrTheExportOfASelectedSubject) {
         if (row.taken)
             test::WriteBytes(std::filesystem::path(h.folder.Gateway()) / row.taken, "taken");
         bool acted = false;
-        const DialogWatch watch;
+        std::string boxAtSignOff;
+        DialogWatch watch;
+        // A message the window handles while an error is shown.
+        watch.onShow = [&](HWND) { SendMessageW(h.window->Handle(), WM_NULL, 0, 0); };
         h.mailbox.onCall = [&](const std::string& op) {
             if (op == "get AttachmentPathName" && !std::exchange(acted, true))
                 row.during(h);
+            if (op == "SignOff")
+                boxAtSignOff = watch.Seen().empty()                   ? "none"
+                               : IsWindow(watch.Seen().back().window) ? "up"
+                                                                      : "gone";
         };
         row.start(h);
-        h.mailbox.onCall = nullptr;
-        EXPECT_TRUE(watch.Seen().empty());
         EXPECT_EQ(h.folder.Listing("API_IN"), row.apiIn);
         EXPECT_EQ(h.folder.Listing("ATT_IN"), row.attIn);
         for (const auto& request : std::filesystem::directory_iterator(h.folder.ApiIn("")))
             EXPECT_NE(test::ReadBytes(request.path()).find("TO= kelvor.mail.Ann;"),
                       std::string::npos);
+        EXPECT_EQ(watch.Seen().size(), row.end == End::CloseAfterError ? 1u : 0u);
         EXPECT_EQ(h.Pump(), row.end != End::GoesOn);
-        EXPECT_EQ(h.LogCount("SignOff"), row.end == End::Close ? 1 : 0);
+        EXPECT_EQ(boxAtSignOff, row.end == End::Close             ? "none"
+                                : row.end == End::CloseAfterError ? "gone"
+                                                                  : "");
         if (row.end != End::GoesOn)
             continue;
         EXPECT_EQ(SendMessageW(h.Control(SubjectListId), LB_GETCURSEL, 0, 0), row.selected);
