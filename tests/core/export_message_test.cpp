@@ -592,8 +592,9 @@ TEST_P(Convert, ExportsInListOrderAndStopsWhereAnExportDoesNot) {
     EXPECT_EQ(f.mailbox.log, c.journal(ExportCalls));
     if (c.attIn)
         EXPECT_EQ(folder.Listing("ATT_IN"), c.attIn);
-    if (c.selected)
+    if (c.selected) {
         EXPECT_EQ(f.subjectList.selected, *c.selected);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -616,13 +617,11 @@ INSTANTIATE_TEST_SUITE_P(
                                 false,
                                 {},
                                 [](const auto&) {
-                                    return Log{"BATCH 3",
-                                               "DIALOG Unable to create API Gateway file!",
-                                               "CLOSE",
-                                               "get SessionID",
-                                               "SignOff",
-                                               "FINISH",
-                                               "END"};
+                                    return Log{
+                                        "BATCH 3", "DIALOG Unable to create API Gateway file!",
+                                        "CLOSE",   "get SessionID",
+                                        "SignOff", "FINISH",
+                                        "END"};
                                 }},
                     // The start-up reads the first text: the third read is the second export's.
                     ConvertCase{"AnExportThatFails",
@@ -684,9 +683,13 @@ INSTANTIATE_TEST_SUITE_P(
                                 true,
                                 {},
                                 [](const auto&) {
-                                    return Log{"BATCH 3", "put MsgIndex 0", "get MsgSubject",
-                                               "get MsgOrigDisplayName", "get MsgNoteText",
-                                               "FINISH", "END"};
+                                    return Log{"BATCH 3",
+                                               "put MsgIndex 0",
+                                               "get MsgSubject",
+                                               "get MsgOrigDisplayName",
+                                               "get MsgNoteText",
+                                               "FINISH",
+                                               "END"};
                                 },
                                 0,
                                 1,

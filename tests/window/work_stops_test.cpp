@@ -104,7 +104,7 @@ TEST(SessionEnd, EachMessageDuringEachKindOfWork) {
     struct Row {
         WorkKind kind;
         Where where;
-        LPARAM flags;
+        UINT flags;
         // WM_ENDSESSION's wParam; none follows the question when negative.
         int end;
         LRESULT answer;
@@ -136,10 +136,11 @@ TEST(SessionEnd, EachMessageDuringEachKindOfWork) {
         std::wstring reason;
         bool stopped = false;
         const auto session = [&] {
-            answer = SendMessageW(main, WM_QUERYENDSESSION, 0, row.flags);
+            answer = SendMessageW(main, WM_QUERYENDSESSION, 0, static_cast<LPARAM>(row.flags));
             reason = shownReason;
             if (row.end >= 0)
-                SendMessageW(main, WM_ENDSESSION, static_cast<WPARAM>(row.end), row.flags);
+                SendMessageW(main, WM_ENDSESSION, static_cast<WPARAM>(row.end),
+                             static_cast<LPARAM>(row.flags));
         };
         h.application->Guarded([&] {
             std::unique_ptr<BusyWork> work;
