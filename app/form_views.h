@@ -47,11 +47,17 @@ public:
 // The work a user waits for: the start-up, the export of a selected subject, a Convert.
 enum class WorkKind { Startup, Export, Convert };
 
-// The user stopped the work: Esc (an export, a Convert), closing the window, the end of the
-// Windows session. What the work wrote whole stays; what it was writing is removed.
+// The user stopped the work: Esc (an export, a Convert), or closing the window and the end of the
+// Windows session, after which the program ends. What the work wrote whole stays; what it was
+// writing is removed.
 class WorkStopped : public std::exception {
 public:
+    explicit WorkStopped(bool programEnds = false) : programEnds_(programEnds) {}
     const char* what() const noexcept override { return "The work was stopped"; }
+    bool ProgramEnds() const { return programEnds_; }
+
+private:
+    bool programEnds_;
 };
 
 // Work the user waits for, until the object goes. The window goes on answering the system

@@ -27,7 +27,8 @@ enum class ExportOutcome {
     NothingSelected,
     // The request file could not be created: the user has been told, and the window closes.
     NoRequestFile,
-    // The user stopped it: nothing of it is left in the gateway.
+    // The user stopped it: nothing of it is left in the gateway, and the views show the last
+    // message exported whole.
     Stopped,
 };
 
@@ -45,9 +46,9 @@ public:
     void OnClose();
     void OnUserNameChange();
     void OnExitClick();
-    // Exports the message of the selected subject as work of its own, under the next number whose
-    // names no other writer holds. Any failure but a request file that cannot be created
-    // propagates.
+    // Exports the message of the selected subject as work of its own, for the user name of its
+    // start, under the next number whose names no other writer holds. Any failure but a request
+    // file that cannot be created propagates.
     ExportOutcome ExportSelected();
     // Exports every subject in list order as one batch, for the user name of its start, stopping
     // at an export that did not happen or failed, or where the user stopped it.
@@ -57,6 +58,11 @@ public:
 private:
     void Start(BusyWork& work);
     ExportOutcome Export(BusyWork& work, const std::string& targetUser);
+    // The message at the list position in the message view and the attachment list.
+    void ShowMessage(std::int32_t position);
+    // The last subject exported whole selected and its message shown; nothing of either when
+    // there is none.
+    void ShowLastExported();
     // When the export cannot create its request file: tells the user, signs off and closes.
     bool CreateRequestFile(MessageExport& message);
     // The mailbox block: false when any of its operations failed.
@@ -69,6 +75,8 @@ private:
     FormHost& host_;
     MailboxSource& mailbox_;
     ProgramValues values_;
+    // The position of the last subject exported whole: by the batch, during a Convert.
+    int lastExported_ = -1;
 };
 
 } // namespace kelvor

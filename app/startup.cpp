@@ -43,8 +43,8 @@ void MainForm::Start(BusyWork& work) {
         return;
     }
 
+    // Closing signs off, but not where the session ended meanwhile.
     if (mailbox_.MsgCount() <= 0) {
-        mailbox_.SignOff();
         host_.Close();
         return;
     }
@@ -66,16 +66,7 @@ void MainForm::Start(BusyWork& work) {
         }
     }
 
-    mailbox_.SetMsgIndex(0);
-    ShowNoteText(mailbox_, controls_.messageView);
-    if (mailbox_.AttachmentCount() > 0) {
-        const std::int32_t attachments = mailbox_.AttachmentCount();
-        const ListUpdate update(controls_.attachmentList);
-        for (std::int32_t k = 0; k < attachments; ++k) {
-            mailbox_.SetAttachmentIndex(k);
-            controls_.attachmentList.Add(ToAnsi(mailbox_.AttachmentPathName()));
-        }
-    }
+    ShowMessage(0);
 }
 
 bool MainForm::SignOn() {

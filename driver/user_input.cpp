@@ -12,6 +12,29 @@ void Send(std::vector<INPUT>& inputs) {
     SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+// The pointer at a point of the screen, with `buttons` (MOUSEEVENTF_LEFTDOWN, ...) besides.
+void Mouse(POINT point, DWORD buttons) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(point.x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
+    input.mi.dy = MulDiv(point.y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
+    SendInput(1, &input, sizeof input);
+}
+
+// The pointer there before anything else happens, so that no motion the display reports in
+// between can move it.
+void MoveTo(POINT point) {
+    Mouse(point, 0);
+    WaitFor(
+        [&] {
+            POINT now{};
+            GetCursorPos(&now);
+            return now.x == point.x && now.y == point.y;
+        },
+        2s);
+}
+
 } // namespace
 
 void SendKeys(std::initializer_list<std::pair<WORD, bool>> strokes) {
@@ -53,23 +76,16 @@ void TypeText(std::wstring_view text) {
 }
 
 void ClickAt(POINT point) {
-    std::vector<INPUT> inputs(3);
-    const DWORD flags[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
-    for (int i = 0; i < 3; ++i) {
-        inputs[i].type = INPUT_MOUSE;
-        inputs[i].mi.dx = MulDiv(point.x, 65536, GetSystemMetrics(SM_CXSCREEN)) + 1;
-        inputs[i].mi.dy = MulDiv(point.y, 65536, GetSystemMetrics(SM_CYSCREEN)) + 1;
-        inputs[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags[i];
-    }
-    SendInput(1, inputs.data(), sizeof(INPUT));
-    WaitFor(
-        [&] {
-            POINT now{};
-            GetCursorPos(&now);
-            return now.x == point.x && now.y == point.y;
-        },
-        2s);
-    SendInput(2, inputs.data() + 1, sizeof(INPUT));
+    MoveTo(point);
+    Mouse(point, MOUSEEVENTF_LEFTDOWN);
+    Mouse(point, MOUSEEVENTF_LEFTUP);
+}
+
+void DragFromTo(POINT from, POINT to) {
+    MoveTo(from);
+    Mouse(from, MOUSEEVENTF_LEFTDOWN);
+    MoveTo(to);
+    Mouse(to, MOUSEEVENTF_LEFTUP);
 }
 
 void ClickWindow(HWND window) {

@@ -24,5 +24,7 @@ void TypeText(std::wstring_view text);
 void ClickAt(POINT point);
 // A left click in the middle of a window.
 void ClickWindow(HWND window);
+// The left button pressed at one point of the screen and let go at another.
+void DragFromTo(POINT from, POINT to);
 
 } // namespace kelvor::driver

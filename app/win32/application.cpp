@@ -7,7 +7,7 @@
 #include "app/win32/modal_scope.h"
 #include "app/win32/window_class.h"
 
-#include <algorithm>
+#include <utility>
 
 namespace kelvor::win32 {
 namespace {
@@ -64,16 +64,18 @@ void Application::Terminate() {
 }
 
 void Application::EndSession() {
-    stop_ = WorkStop::SessionEnded;
+    sessionEnding_ = true;
     Terminate();
 }
 
-void Application::RequestStop(WorkStop stop) {
-    stop_ = std::max(stop_, stop);
-}
-
-void Application::SetAfterWork(std::function<void()> afterWork) {
-    afterWork_ = std::move(afterWork);
+void Application::CloseAfterHandler() {
+    if (handlerRunning_ || showingError_) {
+        closeAfterHandler_ = true;
+        return;
+    }
+    // The main window closes as by its close box, now that no work runs.
+    if (main_ && !terminated_)
+        SendMessageW(main_, WM_CLOSE, 0, 0);
 }
 
 bool Application::Admit(const MSG& message) {
@@ -101,6 +103,7 @@ void Application::SetBeforeErrorDisplay(std::function<void()> before) {
 }
 
 void Application::ShowHandlerError(const std::exception_ptr& error) noexcept {
+    const bool showing = std::exchange(showingError_, true);
     if (beforeErrorDisplay_) {
         try {
             beforeErrorDisplay_();
@@ -115,6 +118,7 @@ void Application::ShowHandlerError(const std::exception_ptr& error) noexcept {
     } catch (...) {
         ShowGeneralError("Unknown error");
     }
+    showingError_ = showing;
 }
 
 void Application::ShowGeneralError(std::string_view message) noexcept {
@@ -168,7 +172,7 @@ bool Application::Handle(UINT message, WPARAM wParam, LRESULT& result) {
             ActivateMainWindow();
         return true;
     case WM_QUERYENDSESSION:
-        // The main window, which gets it too, stops the work.
+        // The main window, which gets it too, answers for the work.
         result = TRUE;
         return true;
     case WM_ENDSESSION:

@@ -1,7 +1,7 @@
 #pragma once
 
 // The application: the window that carries the task-bar button, the message loop, and the
-// state that outlives a single handler (a pending quit, a stop asked for while work runs).
+// state that outlives a single handler (a pending quit, a close that follows the work).
 
 #include "app/win32/unique_handle.h"
 #include "app/win32/window_class.h"
@@ -17,11 +17,6 @@
 namespace kelvor::win32 {
 
 class Work;
-
-// What the user or the system asked of work the user waits for while it ran. Later ones weigh
-// more. Esc stops it; a close stops it and closes the window; Windows asking whether the session
-// may end stops it and waits for the answer; a session that ends stops it and signs off.
-enum class WorkStop { None, Stop, Close, EndSession, SessionEnded };
 
 // The task-bar button's text and the general error display's caption.
 inline constexpr wchar_t ApplicationTitle[] = L"Kelvor";
@@ -49,20 +44,17 @@ public:
     // Asks for the quit. From now on the program's dialogs close at once.
     void Terminate();
     bool Terminated() const { return terminated_; }
-    // Windows is ending the session: quit without closing the main window; work that runs stops.
+    // Windows is ending the session: quit without closing the main window; work that runs stops
+    // at its next step.
     void EndSession();
-    bool SessionEnding() const { return stop_ == WorkStop::SessionEnded; }
+    bool SessionEnding() const { return sessionEnding_; }
 
     // The work the user waits for, while it runs (null otherwise).
     void SetWork(Work* work) { work_ = work; }
     Work* CurrentWork() const { return work_; }
-    // The one owner of the stop: kept until it has taken effect, after the work and whatever
-    // error ended it has been shown.
-    void RequestStop(WorkStop stop);
-    WorkStop StopRequested() const { return stop_; }
-    void ClearStop() { stop_ = WorkStop::None; }
-    // Runs, once a handler has ended, while a stop is pending and no work runs.
-    void SetAfterWork(std::function<void()> afterWork);
+    // Closes the main window once the handler under way has ended and its error, if any, has
+    // been shown; at once when none runs.
+    void CloseAfterHandler();
     // Whether the program's windows take the message: always, but while work runs, where its
     // filter decides. Every message passes it, queued or sent.
     bool Admit(const MSG& message);
@@ -99,13 +91,14 @@ private:
     HWND main_ = nullptr;
     std::function<bool(const MSG&)> preTranslate_;
     std::function<void()> beforeErrorDisplay_;
-    std::function<void()> afterWork_;
     bool handlerRunning_ = false;
+    bool showingError_ = false;
+    bool closeAfterHandler_ = false;
     std::exception_ptr deferredError_;
     Work* work_ = nullptr;
-    WorkStop stop_ = WorkStop::None;
     bool mainHidden_ = false;
     bool terminated_ = false;
+    bool sessionEnding_ = false;
     bool quitTaken_ = false;
 };
 
@@ -131,13 +124,9 @@ template <class Handler> void Application::Guarded(Handler&& handler) noexcept {
         error = deferred;
     if (error)
         ShowHandlerError(error);
-    if (afterWork_ && !work_ && stop_ != WorkStop::None) {
-        try {
-            afterWork_();
-        } catch (...) {
-            // It closes or ends the program; nothing is left to tell.
-        }
-    }
+    // Not for a handler that the error display runs: its error comes first.
+    if (!showingError_ && std::exchange(closeAfterHandler_, false))
+        CloseAfterHandler();
 }
 
 } // namespace kelvor::win32

@@ -1,7 +1,10 @@
 #include "app/win32/busy_work.h"
 
 #include "app/win32/busy_property.h"
+#include "app/win32/layout.h"
 #include "platform/error.h"
+
+#include <algorithm>
 
 namespace kelvor::win32 {
 namespace {
@@ -15,28 +18,14 @@ constexpr std::chrono::milliseconds PumpLimit(50);
 // The work whose filter the hook applies.
 Work* filtering = nullptr;
 
-bool InRange(UINT message, UINT first, UINT last) {
-    return message >= first && message <= last;
-}
-
-bool IsKeyOrClick(UINT message) {
-    return InRange(message, WM_KEYFIRST, WM_KEYLAST) ||
-           InRange(message, WM_MOUSEFIRST, WM_MOUSELAST) ||
-           InRange(message, WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK);
-}
-
-bool IsCloseGesture(const MSG& message) {
-    return (message.message == WM_SYSKEYDOWN && message.wParam == VK_F4) ||
-           (message.message == WM_NCLBUTTONDOWN && message.wParam == HTCLOSE);
-}
-
 } // namespace
 
-Work::Work(Application& application, WorkKind kind)
-    : application_(application), main_(application.MainWindow()), kind_(kind),
-      lastPump_(std::chrono::steady_clock::now()) {
+Work::Work(Application& application, WorkKind kind, int total)
+    : application_(application), main_(application.MainWindow()), kind_(kind), total_(total),
+      shutdownBlock_(main_), lastPump_(std::chrono::steady_clock::now()) {
     application_.SetWork(this);
     SetPropW(main_, BusyProperty, main_);
+    ShowReason();
 }
 
 Work::~Work() {
@@ -47,65 +36,58 @@ Work::~Work() {
         Pump();
     RemovePropW(main_, BusyProperty);
     application_.SetWork(nullptr);
+    if (stop_ == WorkStop::Close)
+        application_.CloseAfterHandler();
 }
 
 void Work::Step() {
     if (std::chrono::steady_clock::now() - lastPump_ >= PumpGap)
         Pump();
-    if (application_.Terminated() || application_.StopRequested() != WorkStop::None)
-        throw WorkStopped();
+    if (application_.Terminated() || stop_ != WorkStop::None)
+        throw WorkStopped(application_.Terminated() || stop_ == WorkStop::Close);
 }
 
 void Work::Pump() {
     pumped_ = true;
-    pumping_ = true;
+    ShowReason();
     const auto start = std::chrono::steady_clock::now();
     MSG message;
     while (std::chrono::steady_clock::now() - start < PumpLimit &&
            PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT)
+        if (message.message == WM_QUIT && application_.Terminated())
             application_.TakeQuit();
         else
             application_.ProcessMessage(message);
     }
-    pumping_ = false;
     lastPump_ = std::chrono::steady_clock::now();
 }
 
-bool Work::IsProgramWindow(HWND window) const {
-    return window && (window == main_ || window == application_.Window() || IsChild(main_, window));
+void Work::ShowReason() {
+    shutdownBlock_.SetReason(ShutdownReason(kind_, done_, total_));
+}
+
+WindowRole Work::RoleOf(HWND window) const {
+    if (window && window == main_)
+        return WindowRole::Main;
+    if (window && window == application_.Window())
+        return WindowRole::Application;
+    if (!window || !IsChild(main_, window))
+        return WindowRole::Other;
+    return GetDlgCtrlID(window) == ExitButtonId ? WindowRole::ExitButton : WindowRole::Control;
 }
 
 bool Work::Admit(const MSG& message) {
-    if (!IsProgramWindow(message.hwnd))
+    // The program's own quit reaches whichever loop takes it.
+    if (message.message == WM_QUIT && application_.Terminated())
         return true;
-    if (IsKeyOrClick(message.message)) {
-        if (IsCloseGesture(message))
-            application_.RequestStop(WorkStop::Close);
-        else if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE &&
-                 kind_ != WorkKind::Startup)
-            application_.RequestStop(WorkStop::Stop);
-        return false;
-    }
-    switch (message.message) {
-    case WM_CLOSE:
-        application_.RequestStop(WorkStop::Close);
-        return false;
-    case WM_SYSCOMMAND:
-        if ((message.wParam & 0xFFF0) == SC_CLOSE) {
-            application_.RequestStop(WorkStop::Close);
-            return false;
-        }
-        // Moving, minimizing, restoring are the window's, not the work's; but not while a
-        // dialog of the mailbox may be up.
-        return !InMailboxCall();
-    case WM_COMMAND:
-        // A button pressed or a subject selected from outside starts nothing; the user name
-        // field follows what is set in it, and the batch keeps the name it began with.
-        return HIWORD(message.wParam) == EN_CHANGE;
-    default:
-        return true;
-    }
+    const WorkInput input = DecideWorkInput(message, RoleOf(message.hwnd), kind_, InMailboxCall());
+    stop_ = std::max(stop_, input.stop);
+    return input.admit;
+}
+
+bool Work::MayEndSession(LPARAM flags) {
+    ShowReason();
+    return SessionMayEnd(kind_, flags);
 }
 
 void Work::FilterForeignLoops(bool filter) {

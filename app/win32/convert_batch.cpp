@@ -5,7 +5,7 @@ namespace kelvor::win32 {
 ConvertBatch::ConvertBatch(Application& application, HWND window, HeldViews& views,
                            TaskbarProgress& taskbar, int total)
     : window_(window), views_(views), taskbar_(taskbar), total_(total),
-      work_(application, WorkKind::Convert) {
+      work_(application, WorkKind::Convert, total) {
     views_.HoldForBatch();
 }
 
@@ -29,6 +29,7 @@ void ConvertBatch::Progress(int done) {
     if (views_.RefreshIfDue())
         RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     taskbar_.Show(done, total_);
+    work_.SetDone(done);
     work_.Step();
 }
 

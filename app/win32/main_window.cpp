@@ -116,11 +116,9 @@ MainWindow::MainWindow(Application& application, MailboxSource* mailbox, Process
     application.SetMainWindow(window_.get(),
                               [this](const MSG& message) { return keys_->PreTranslate(message); });
     application.SetBeforeErrorDisplay([this] { views_.Release(); });
-    application.SetAfterWork([this] { AfterWork(); });
 }
 
 MainWindow::~MainWindow() {
-    application_.SetAfterWork({});
     application_.SetBeforeErrorDisplay({});
     application_.SetMainWindow(nullptr, {});
     RemoveWindowSubclass(Control(SubjectListId), &MainWindow::SubjectListProc, 0);
@@ -225,56 +223,6 @@ void MainWindow::RunStartupOnce() {
     // server for each subject the start-up adds.
     SetWindowSubclass(Control(SubjectListId), &MainWindow::SubjectListProc, 0,
                       reinterpret_cast<DWORD_PTR>(this));
-}
-
-void MainWindow::AfterWork() {
-    switch (application_.StopRequested()) {
-    case WorkStop::Stop:
-        application_.ClearStop();
-        break;
-    case WorkStop::Close:
-        application_.ClearStop();
-        if (!application_.Terminated())
-            Close();
-        break;
-    case WorkStop::SessionEnded:
-        // The session ended while the mailbox had the thread.
-        if (!application_.Terminated()) {
-            SignOffQuietly();
-            application_.EndSession();
-        }
-        break;
-    default:
-        // Windows asked whether the session may end: its answer decides.
-        break;
-    }
-}
-
-void MainWindow::OnSessionEnd(bool ending) {
-    const Work* work = application_.CurrentWork();
-    if (!ending) {
-        if (application_.StopRequested() == WorkStop::EndSession)
-            application_.ClearStop();
-        return;
-    }
-    // Never within a call into the mailbox: the sign-off follows once the call has returned.
-    if (work && !work->Pumping()) {
-        application_.RequestStop(WorkStop::SessionEnded);
-        return;
-    }
-    // Work stopped for the session's end signs off, between two of its steps; an idle program
-    // ends without.
-    if (work || application_.StopRequested() == WorkStop::EndSession)
-        SignOffQuietly();
-    application_.EndSession();
-}
-
-void MainWindow::SignOffQuietly() noexcept {
-    try {
-        form_->OnClose();
-    } catch (...) {
-        // The session ends regardless.
-    }
 }
 
 void MainWindow::OnActivate(WPARAM wParam) {
@@ -423,18 +371,23 @@ bool MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
         application_.Minimize();
         return true;
     case WM_SETCURSOR:
-        if (!application_.CurrentWork())
+        // The frame keeps its own pointers.
+        if (!application_.CurrentWork() || LOWORD(lParam) != HTCLIENT)
             return false;
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
         result = TRUE;
         return true;
-    case WM_QUERYENDSESSION:
-        if (application_.CurrentWork())
-            application_.RequestStop(WorkStop::EndSession);
-        result = TRUE;
+    case WM_QUERYENDSESSION: {
+        // Only a question: the work goes on whatever the answer, and the end may not follow.
+        Work* work = application_.CurrentWork();
+        result = !work || work->MayEndSession(lParam);
         return true;
+    }
     case WM_ENDSESSION:
-        OnSessionEnd(wParam != 0);
+        // The end, wherever it arrives: when this returns, the program may be ended at any moment.
+        // The work under way stops at its next step, if there is one, and nothing signs off.
+        if (wParam)
+            application_.EndSession();
         return true;
     case WM_SIZE:
         scroller_.Update();

@@ -65,12 +65,6 @@ private:
     void CreateFonts();
     void CreateControls();
     void RunStartupOnce();
-    // A stop asked for while the work ran, now that the work has ended and an error that ended
-    // it has been shown.
-    void AfterWork();
-    void OnSessionEnd(bool ending);
-    // Signs off where the session ends: nobody is left to tell of a failure.
-    void SignOffQuietly() noexcept;
     void OnActivate(WPARAM wParam);
     void RestoreFocus();
     bool Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -12,6 +12,7 @@
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -440,8 +441,8 @@ TEST_F(ExportTest, MissingApiInWarnsSignsOffAndClosesWritingNothing) {
     f.form.ConvertAll();
 
     EXPECT_EQ(f.host.dialogs, (Log{"Unable to create API Gateway file!"}));
-    EXPECT_EQ(f.mailbox.log, (Log{"DIALOG Unable to create API Gateway file!", "SignOff", "CLOSE",
-                                  "get SessionID"}));
+    EXPECT_EQ(f.mailbox.log, (Log{"DIALOG Unable to create API Gateway file!", "CLOSE",
+                                  "get SessionID", "SignOff"}));
     EXPECT_EQ(f.form.Values().ExportCounter, 1) << "Convert stopped after the first export";
     EXPECT_EQ(folder.Listing("ATT_IN"), "");
     EXPECT_TRUE(f.messageView.text.empty());
@@ -623,6 +624,9 @@ struct ConvertCase {
     // then ATT_IN holds these files.
     int stopAtStep = 0;
     const char* attIn = nullptr;
+    // Names taken before the batch, and the subject selected once it has ended.
+    std::vector<std::string> taken = {};
+    std::optional<int> selected = {};
 };
 
 class Convert : public ExportTest, public testing::WithParamInterface<ConvertCase> {};
@@ -659,6 +663,8 @@ TEST_P(Convert, ExportsInListOrderAndStopsWhereAnExportDoesNot) {
     f.host.batchJournal = &f.mailbox.log;
     f.host.stopBatchAfter = c.stopAfter;
     f.host.stopAtStep = c.stopAtStep ? f.host.workSteps + c.stopAtStep : 0;
+    for (const std::string& name : c.taken)
+        WriteBytes(std::filesystem::path(folder.Gateway()) / name, "taken");
     try {
         f.form.ConvertAll();
     } catch (const Error& error) {
@@ -667,6 +673,9 @@ TEST_P(Convert, ExportsInListOrderAndStopsWhereAnExportDoesNot) {
     EXPECT_EQ(f.mailbox.log, c.journal(ExportCalls));
     if (c.attIn)
         EXPECT_EQ(folder.Listing("ATT_IN"), c.attIn);
+    if (c.selected) {
+        EXPECT_EQ(f.subjectList.selected, *c.selected);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -689,13 +698,11 @@ INSTANTIATE_TEST_SUITE_P(
                                 false,
                                 {},
                                 [](const auto&) {
-                                    return Log{"BATCH 3",
-                                               "DIALOG Unable to create API Gateway file!",
-                                               "SignOff",
-                                               "CLOSE",
-                                               "get SessionID",
-                                               "FINISH",
-                                               "END"};
+                                    return Log{
+                                        "BATCH 3", "DIALOG Unable to create API Gateway file!",
+                                        "CLOSE",   "get SessionID",
+                                        "SignOff", "FINISH",
+                                        "END"};
                                 }},
                     // The start-up reads the first text: the third read is the second export's.
                     ConvertCase{"AnExportThatFails",
@@ -725,7 +732,8 @@ INSTANTIATE_TEST_SUITE_P(
                                 },
                                 2},
                     // A stop within the copy of the third message's second attachment: that
-                    // export is abandoned, nothing of it left, the ones before whole.
+                    // export is abandoned, nothing of it left, the ones before whole, and the
+                    // views show the second again.
                     ConvertCase{"StoppedWithinACopy",
                                 3,
                                 true,
@@ -739,11 +747,36 @@ INSTANTIATE_TEST_SUITE_P(
                                                    calls(1),
                                                    {"PROGRESS 2"},
                                                    third,
-                                                   {"FINISH", "END"}});
+                                                   {"put MsgIndex 1", "get MsgNoteText",
+                                                    "get AttachmentCount", "get AttachmentCount",
+                                                    "put AttachmentIndex 0",
+                                                    "get AttachmentPathName", "FINISH", "END"}});
                                 },
                                 0,
                                 5,
-                                "1.MSG 2.0 2.MSG"},
+                                "1.MSG 2.0 2.MSG",
+                                {},
+                                1},
+                    // The batch takes its messages between two tries of a taken number, and a
+                    // stop there leaves no subject selected when none was exported whole.
+                    ConvertCase{"StoppedAtATakenNumber",
+                                3,
+                                true,
+                                {},
+                                [](const auto&) {
+                                    return Log{"BATCH 3",
+                                               "put MsgIndex 0",
+                                               "get MsgSubject",
+                                               "get MsgOrigDisplayName",
+                                               "get MsgNoteText",
+                                               "FINISH",
+                                               "END"};
+                                },
+                                0,
+                                1,
+                                "1.MSG",
+                                {"ATT_IN/1.MSG"},
+                                -1},
                     // An empty list exports nothing.
                     ConvertCase{"AnEmptyList",
                                 0,

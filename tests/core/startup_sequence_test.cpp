@@ -198,7 +198,7 @@ TEST_F(StartupTest, EmptyMailboxSignsOffAndClosesWithoutDialogOrConfiguration) {
 
     EXPECT_TRUE(f.host.dialogs.empty()) << "a missing kelvor.prm was not even looked for";
     EXPECT_EQ(f.mailbox.log,
-              Concat(SignOnCalls, {"get MsgCount", "SignOff", "CLOSE", "get SessionID"}));
+              Concat(SignOnCalls, {"get MsgCount", "CLOSE", "get SessionID", "SignOff"}));
     EXPECT_TRUE(f.form.Values().GatewayDir.empty());
     EXPECT_EQ(f.focus, "");
 }

@@ -165,19 +165,20 @@ TEST(ResponsiveConvert, RepaintsWhileTheBatchRunsAndDropsInputMadeMeanwhile) {
 }
 
 // Esc during the copy of an attachment of 2 GiB stops at once: the window answered throughout,
-// and nothing of that export is left, neither the part of the copy nor its body or request.
+// nothing of that export is left, neither the part of the copy nor its body or request, and the
+// subject highlighted is the one exported whole before it, its message shown.
 TEST(ResponsiveConvert, EscWithinTheCopyOfALargeAttachmentLeavesNothingOfThatExport) {
     KelvorRun run("{}");
     const std::string large = run.Folder().Attachment("large.bin", "");
     std::filesystem::resize_file(large, std::uintmax_t{2} << 30);
     const MailMessage message{"Large", "Ann", "Text", "Text", {{"large.bin", large, ""}}};
-    run.Mailbox().WriteFile("mailbox.json", MailboxFile({message}));
+    run.Mailbox().WriteFile("mailbox.json", MailboxFile({Numbered(0), message}));
     run.Start(L"jsmith");
     const KelvorWindow window(run.MainWindow());
     ASSERT_TRUE(window.Ready());
 
     HungWatch watch(window.Handle());
-    const std::filesystem::path copy = run.Folder().AttIn("1.0");
+    const std::filesystem::path copy = run.Folder().AttIn("2.0");
     PostMessageW(window.Control(ConvertButtonId), BM_CLICK, 0, 0);
     ASSERT_TRUE(watch.WaitFor(
         [&] {
@@ -188,8 +189,10 @@ TEST(ResponsiveConvert, EscWithinTheCopyOfALargeAttachmentLeavesNothingOfThatExp
     PressKey(VK_ESCAPE);
     ASSERT_TRUE(watch.WaitFor([&] { return !GetPropW(window.Handle(), BusyProperty); }, 60s));
     EXPECT_EQ(watch.Hung(), 0) << "of " << watch.Polls() << " polls";
-    EXPECT_EQ(run.Folder().Listing("API_IN"), "");
-    EXPECT_EQ(run.Folder().Listing("ATT_IN"), "");
+    EXPECT_EQ(run.Folder().Listing("API_IN"), "1.API");
+    EXPECT_EQ(run.Folder().Listing("ATT_IN"), "1.MSG");
+    EXPECT_EQ(window.SelectedSubject(), 0);
+    EXPECT_EQ(window.MemoText(), Numbered(0).body);
 
     ASSERT_TRUE(window.Ready());
     PressAltKey('E');
@@ -200,25 +203,28 @@ TEST(ResponsiveConvert, EscWithinTheCopyOfALargeAttachmentLeavesNothingOfThatExp
 struct StopWay {
     const char* name;
     std::function<void(KelvorRun&, HWND)> stop;
-    // The program ends once the batch has stopped.
+    // The program ends once the batch has stopped, and signs off first.
     bool ends;
+    bool signsOff;
 };
 
 const StopWay StopWays[] = {
-    {"Esc", [](KelvorRun&, HWND) { PressKey(VK_ESCAPE); }, false},
-    {"Alt+F4", [](KelvorRun&, HWND) { PressAltKey(VK_F4); }, true},
-    {"close box", [](KelvorRun&, HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); }, true},
+    {"Esc", [](KelvorRun&, HWND) { PressKey(VK_ESCAPE); }, false, true},
+    {"Alt+F4", [](KelvorRun&, HWND) { PressAltKey(VK_F4); }, true, true},
+    {"close box", [](KelvorRun&, HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); }, true,
+     true},
     {"task-bar button",
      [](KelvorRun& run, HWND) {
          PostMessageW(run.Process().FindWindowByCaption(L"Kelvor"), WM_SYSCOMMAND, SC_CLOSE, 0);
      },
-     true},
+     true, true},
+    // Asked first, the program asks Windows to wait; ended anyway, it ends without signing off.
     {"end of the Windows session",
      [](KelvorRun&, HWND window) {
-         EXPECT_TRUE(SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+         EXPECT_FALSE(SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
          SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
      },
-     true},
+     true, false},
 };
 
 // Each way stops the batch between two exports, within the moment the export under way takes:
@@ -259,8 +265,63 @@ TEST(ResponsiveConvert, EscAndClosingStopTheBatchBetweenExports) {
             PressAltKey('E');
             EXPECT_EQ(run.Process().WaitForExit(), 0u);
         }
-        EXPECT_EQ(run.CountInLog("SignOff"), 1);
+        EXPECT_EQ(run.CountInLog("SignOff"), way.signsOff ? 1 : 0);
     }
+}
+
+// Windows' question whether the session may end, alone or with a log-off cancelled after it, stops
+// no Convert: it exports every message, and so does the next one.
+TEST(ResponsiveConvert, NeitherALoneQuestionNorACancelledLogOffStopsIt) {
+    const std::vector<MailMessage> messages = NumberedMessages(1000);
+    KelvorRun run(MailboxFile(messages));
+    const auto request = [&](int n) { return run.Folder().ApiIn(std::to_string(n) + ".API"); };
+    run.Start(L"jsmith");
+    const KelvorWindow window(run.MainWindow());
+    for (const bool cancelled : {false, true}) {
+        SCOPED_TRACE(cancelled ? "a cancelled log-off" : "a lone question");
+        ASSERT_TRUE(window.Ready());
+        const int before = cancelled ? 1000 : 0;
+        PostMessageW(window.Control(ConvertButtonId), BM_CLICK, 0, 0);
+        ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(request(before + 100)); }, 60s));
+        EXPECT_FALSE(SendMessageW(window.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+        if (cancelled)
+            SendMessageW(window.Handle(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+        ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(request(before + 1000)); }, 120s));
+    }
+    ASSERT_TRUE(window.Ready());
+    for (int n = 1; n <= 2000; ++n)
+        ASSERT_EQ(FileBytes(request(n)), RequestBytes(n, messages[(n - 1) % 1000], "jsmith"));
+    PressAltKey('E');
+    EXPECT_EQ(run.Process().WaitForExit(), 0u);
+}
+
+// The window's frame works while a Convert runs: its caption drags it; and Exit stops the batch
+// and ends the program as it does when idle.
+TEST(ResponsiveConvert, TheCaptionMovesTheWindowAndExitEndsTheBatch) {
+    const std::vector<MailMessage> messages = NumberedMessages(Messages);
+    KelvorRun run(MailboxFile(messages));
+    const auto request = [&](int n) { return run.Folder().ApiIn(std::to_string(n) + ".API"); };
+    run.Start(L"jsmith");
+    const KelvorWindow window(run.MainWindow());
+    ASSERT_TRUE(window.Ready());
+    RECT before{};
+    GetWindowRect(window.Handle(), &before);
+    PostMessageW(window.Control(ConvertButtonId), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(request(100)); }, 60s));
+    const POINT caption{before.left + 60, before.top + GetSystemMetrics(SM_CYFRAME) +
+                                              GetSystemMetrics(SM_CYCAPTION) / 2};
+    DragFromTo(caption, {caption.x + 120, caption.y + 80});
+    RECT after{};
+    EXPECT_TRUE(WaitFor([&] {
+        GetWindowRect(window.Handle(), &after);
+        return after.left == before.left + 120 && after.top == before.top + 80;
+    })) << after.left - before.left
+        << "," << after.top - before.top;
+    EXPECT_TRUE(GetPropW(window.Handle(), BusyProperty)) << "moved once the batch had ended";
+    ClickWindow(window.Control(ExitButtonId));
+    EXPECT_EQ(run.Process().WaitForExit(), 0u);
+    EXPECT_FALSE(std::filesystem::exists(request(Messages))) << "the batch did not stop";
+    EXPECT_EQ(run.CountInLog("SignOff"), 1);
 }
 
 } // namespace
