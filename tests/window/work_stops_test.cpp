@@ -122,10 +122,8 @@ TEST(SessionEnd, EachMessageDuringEachKindOfWork) {
         {WorkKind::Convert, Where::Steps, ENDSESSION_CRITICAL, TRUE, TRUE, converting},
         {WorkKind::Convert, Where::Dialog, ENDSESSION_LOGOFF, TRUE, FALSE, converting},
     };
-    const ImportPatch create(L"user32.dll", "ShutdownBlockReasonCreate",
-                             reinterpret_cast<void*>(&RecordReason));
-    const ImportPatch destroy(L"user32.dll", "ShutdownBlockReasonDestroy",
-                              reinterpret_cast<void*>(&RecordNoReason));
+    const ImportPatch create(&ShutdownBlockReasonCreate, &RecordReason);
+    const ImportPatch destroy(&ShutdownBlockReasonDestroy, &RecordNoReason);
     for (const Row& row : rows) {
         SCOPED_TRACE(&row - rows);
         ShellHarness h;
