@@ -226,9 +226,9 @@ TEST(ResponsiveConvert, EscWithinTheCopyOfALargeAttachmentLeavesNothingOfThatExp
 struct StopWay {
     const char* name;
     std::function<void(KelvorRun&, HWND)> stop;
-    // The program ends once the batch has stopped, and signs off first.
+    // The program ends once the batch has stopped.
     bool ends;
-    bool signsOff = true;
+    bool signsOff = true; // but where Windows ends the session
 };
 
 const StopWay StopWays[] = {
@@ -240,7 +240,6 @@ const StopWay StopWays[] = {
          PostMessageW(run.Process().FindWindowByCaption(L"Kelvor"), WM_SYSCOMMAND, SC_CLOSE, 0);
      },
      true},
-    // Asked first, the program asks Windows to wait; ended anyway, it ends without signing off.
     {"end of the Windows session",
      [](KelvorRun&, HWND window) {
          EXPECT_FALSE(SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));

@@ -1,6 +1,5 @@
-// What the user and Windows can do while work runs: the filter's decision for each message during
-// each kind of work, the answer to Windows' question whether the session may end, and each stop as
-// a user sees it through the real window, as its work ends and in the work that follows.
+// What the user and Windows can do while work runs: what the work decides for each message, and
+// each stop as a user sees it through the real window, as its work ends and in the next.
 
 #include "app/win32/layout.h"
 #include "app/win32/window_text.h"
@@ -50,7 +49,6 @@ TEST(WorkInput, EachMessageDuringEachKindOfWork) {
         {WM_SYSCHAR, L' ', Main, Startup, true, false, None},
         {WM_LBUTTONDOWN, MK_LBUTTON, ExitButton, Convert, false, true, None},
         {WM_NCLBUTTONDOWN, HTCAPTION, Main, Convert, false, true, None},
-        {WM_NCLBUTTONDOWN, HTBOTTOMRIGHT, Main, Startup, false, true, None},
         {WM_NCLBUTTONDOWN, HTCAPTION, Main, Startup, true, false, None},
         {WM_NCLBUTTONDOWN, HTVSCROLL, Control, Convert, false, false, None},
         {WM_NCLBUTTONDOWN, HTCLOSE, Main, Startup, true, false, Close},
@@ -95,16 +93,12 @@ BOOL WINAPI RemoveReason(HWND) {
     return TRUE;
 }
 
-// Each stop, or what is none, as a user sees it in the real window: the user or Windows acts while
-// the second message's attachment is copied, within a call into the mailbox, during a Convert or
-// the export of a subject selected after another's. Windows' question is refused with the work's
-// reason, gone with the work. The end of the session ends the program without signing off, a close
-// with one sign-off after the work and its error; where the program goes on, the last subject
-// exported whole is shown, and the Convert that follows meets no stop.
+// The user or Windows acts while the second message's attachment is copied, within a call into the
+// mailbox, during a Convert or the export of a subject selected after another's. The question is
+// refused with the work's reason, gone with the work; the end of the session ends the program with
+// no sign-off, a close with one after the work and its error; where the program goes on, the last
+// subject exported whole is shown, and the Convert that follows meets no stop.
 TEST(StopsAUserSees, DuringAConvertOrTheExportOfASelectedSubject) {
-    const auto convert = [](ShellHarness& h) {
-        SendMessageW(h.Control(ConvertButtonId), BM_CLICK, 0, 0);
-    };
     const auto esc = [](ShellHarness& h) { h.PressKey(h.Control(SubjectListId), VK_ESCAPE); };
     // Windows asks whether the session may end, then ends it or not; nothing follows when negative.
     const auto session = [](int end) {
@@ -115,7 +109,6 @@ TEST(StopsAUserSees, DuringAConvertOrTheExportOfASelectedSubject) {
                 SendMessageW(h.window->Handle(), WM_ENDSESSION, static_cast<WPARAM>(end), 0);
         };
     };
-    // Windows ends the session while the work shows a dialog.
     const auto endInADialog = [](ShellHarness& h) {
         PostMessageW(h.window->Handle(), WM_ENDSESSION, TRUE, 0);
         h.window->ShowErrorDialog("Shown by the work");
@@ -178,7 +171,7 @@ TEST(StopsAUserSees, DuringAConvertOrTheExportOfASelectedSubject) {
                          reinterpret_cast<LPARAM>(h.Control(SubjectListId)));
         }
         if (!anExport)
-            convert(h);
+            SendMessageW(h.Control(ConvertButtonId), BM_CLICK, 0, 0);
         EXPECT_EQ(h.folder.Listing("API_IN") + " " + h.folder.Listing("ATT_IN"), files);
         EXPECT_EQ(reasonShown, L"");
         EXPECT_EQ(signedOff, signOff);
@@ -188,7 +181,7 @@ TEST(StopsAUserSees, DuringAConvertOrTheExportOfASelectedSubject) {
         const std::u16string& text = h.mailbox.messages[static_cast<std::size_t>(selected)].text;
         EXPECT_EQ(SendMessageW(h.Control(SubjectListId), LB_GETCURSEL, 0, 0), selected);
         EXPECT_EQ(WindowText(h.Control(MessageViewId)), std::wstring(text.begin(), text.end()));
-        convert(h);
+        SendMessageW(h.Control(ConvertButtonId), BM_CLICK, 0, 0);
         EXPECT_EQ(h.folder.Listing("API_IN"), after);
     }
 }
