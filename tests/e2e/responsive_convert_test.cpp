@@ -116,6 +116,8 @@ TEST(ResponsiveConvert, RepaintsWhileTheBatchRunsAndDropsInputMadeMeanwhile) {
     ASSERT_TRUE(watch.WaitFor([&] { return exists(100); }, 60s));
     const HCURSOR busy = CurrentCursor();
     EXPECT_NE(busy, before) << "no busy cursor during the batch";
+    // Windows' question whether the session may end, with no end after it, stops nothing.
+    EXPECT_FALSE(SendMessageW(window.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
 
     // What the window shows follows the exports; an invalidated part is painted again.
     const auto shown = ScreenPixels(memo);
@@ -139,6 +141,9 @@ TEST(ResponsiveConvert, RepaintsWhileTheBatchRunsAndDropsInputMadeMeanwhile) {
     PressKey(VK_UP);
     ClickAt(click);
     SendMessageW(window.Control(UserNameId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"mallory"));
+    // Nor does a log-off cancelled after the question.
+    EXPECT_FALSE(SendMessageW(window.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+    SendMessageW(window.Handle(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
     // Input that came after the batch would prove nothing.
     if (exists(Messages))
         GTEST_SKIP() << "the batch ended before the input was made";
@@ -160,13 +165,31 @@ TEST(ResponsiveConvert, RepaintsWhileTheBatchRunsAndDropsInputMadeMeanwhile) {
                                      std::filesystem::directory_iterator());
     EXPECT_EQ(files, Messages) << "a second Convert or an export after the batch";
 
-    PressAltKey('E');
+    // The next Convert exports too; the caption moves the window meanwhile, and Exit stops the
+    // batch and ends the program as it does when idle.
+    PostMessageW(window.Control(ConvertButtonId), BM_CLICK, 0, 0);
+    ASSERT_TRUE(watch.WaitFor([&] { return exists(Messages + 100); }, 60s));
+    RECT start{};
+    GetWindowRect(window.Handle(), &start);
+    const POINT caption{start.left + 60, start.top + GetSystemMetrics(SM_CYFRAME) +
+                                             GetSystemMetrics(SM_CYCAPTION) / 2};
+    DragFromTo(caption, {caption.x + 120, caption.y + 80});
+    RECT moved{};
+    EXPECT_TRUE(WaitFor([&] {
+        GetWindowRect(window.Handle(), &moved);
+        return moved.left == start.left + 120 && moved.top == start.top + 80;
+    })) << moved.left - start.left
+        << "," << moved.top - start.top;
+    EXPECT_TRUE(GetPropW(window.Handle(), BusyProperty)) << "moved once the batch had ended";
+    ClickWindow(window.Control(ExitButtonId));
     EXPECT_EQ(run.Process().WaitForExit(), 0u);
+    EXPECT_FALSE(exists(2 * Messages));
+    EXPECT_EQ(run.CountInLog("SignOff"), 1);
 }
 
 // Esc during the copy of an attachment of 2 GiB stops at once: the window answered throughout,
-// nothing of that export is left, neither the part of the copy nor its body or request, and the
-// subject highlighted is the one exported whole before it, its message shown.
+// and nothing of that export is left, neither the part of the copy nor its body or request.
+// The subject highlighted is the one exported whole before it, its message shown.
 TEST(ResponsiveConvert, EscWithinTheCopyOfALargeAttachmentLeavesNothingOfThatExport) {
     KelvorRun run("{}");
     const std::string large = run.Folder().Attachment("large.bin", "");
@@ -203,22 +226,20 @@ TEST(ResponsiveConvert, EscWithinTheCopyOfALargeAttachmentLeavesNothingOfThatExp
 struct StopWay {
     const char* name;
     std::function<void(KelvorRun&, HWND)> stop;
-    // The program ends once the batch has stopped, and signs off first.
+    // The program ends once the batch has stopped.
     bool ends;
-    bool signsOff;
+    bool signsOff = true; // but where Windows ends the session
 };
 
 const StopWay StopWays[] = {
-    {"Esc", [](KelvorRun&, HWND) { PressKey(VK_ESCAPE); }, false, true},
-    {"Alt+F4", [](KelvorRun&, HWND) { PressAltKey(VK_F4); }, true, true},
-    {"close box", [](KelvorRun&, HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); }, true,
-     true},
+    {"Esc", [](KelvorRun&, HWND) { PressKey(VK_ESCAPE); }, false},
+    {"Alt+F4", [](KelvorRun&, HWND) { PressAltKey(VK_F4); }, true},
+    {"close box", [](KelvorRun&, HWND window) { PostMessageW(window, WM_CLOSE, 0, 0); }, true},
     {"task-bar button",
      [](KelvorRun& run, HWND) {
          PostMessageW(run.Process().FindWindowByCaption(L"Kelvor"), WM_SYSCOMMAND, SC_CLOSE, 0);
      },
-     true, true},
-    // Asked first, the program asks Windows to wait; ended anyway, it ends without signing off.
+     true},
     {"end of the Windows session",
      [](KelvorRun&, HWND window) {
          EXPECT_FALSE(SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
@@ -267,61 +288,6 @@ TEST(ResponsiveConvert, EscAndClosingStopTheBatchBetweenExports) {
         }
         EXPECT_EQ(run.CountInLog("SignOff"), way.signsOff ? 1 : 0);
     }
-}
-
-// Windows' question whether the session may end, alone or with a log-off cancelled after it, stops
-// no Convert: it exports every message, and so does the next one.
-TEST(ResponsiveConvert, NeitherALoneQuestionNorACancelledLogOffStopsIt) {
-    const std::vector<MailMessage> messages = NumberedMessages(1000);
-    KelvorRun run(MailboxFile(messages));
-    const auto request = [&](int n) { return run.Folder().ApiIn(std::to_string(n) + ".API"); };
-    run.Start(L"jsmith");
-    const KelvorWindow window(run.MainWindow());
-    for (const bool cancelled : {false, true}) {
-        SCOPED_TRACE(cancelled ? "a cancelled log-off" : "a lone question");
-        ASSERT_TRUE(window.Ready());
-        const int before = cancelled ? 1000 : 0;
-        PostMessageW(window.Control(ConvertButtonId), BM_CLICK, 0, 0);
-        ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(request(before + 100)); }, 60s));
-        EXPECT_FALSE(SendMessageW(window.Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
-        if (cancelled)
-            SendMessageW(window.Handle(), WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
-        ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(request(before + 1000)); }, 120s));
-    }
-    ASSERT_TRUE(window.Ready());
-    for (int n = 1; n <= 2000; ++n)
-        ASSERT_EQ(FileBytes(request(n)), RequestBytes(n, messages[(n - 1) % 1000], "jsmith"));
-    PressAltKey('E');
-    EXPECT_EQ(run.Process().WaitForExit(), 0u);
-}
-
-// The window's frame works while a Convert runs: its caption drags it; and Exit stops the batch
-// and ends the program as it does when idle.
-TEST(ResponsiveConvert, TheCaptionMovesTheWindowAndExitEndsTheBatch) {
-    const std::vector<MailMessage> messages = NumberedMessages(Messages);
-    KelvorRun run(MailboxFile(messages));
-    const auto request = [&](int n) { return run.Folder().ApiIn(std::to_string(n) + ".API"); };
-    run.Start(L"jsmith");
-    const KelvorWindow window(run.MainWindow());
-    ASSERT_TRUE(window.Ready());
-    RECT before{};
-    GetWindowRect(window.Handle(), &before);
-    PostMessageW(window.Control(ConvertButtonId), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(request(100)); }, 60s));
-    const POINT caption{before.left + 60, before.top + GetSystemMetrics(SM_CYFRAME) +
-                                              GetSystemMetrics(SM_CYCAPTION) / 2};
-    DragFromTo(caption, {caption.x + 120, caption.y + 80});
-    RECT after{};
-    EXPECT_TRUE(WaitFor([&] {
-        GetWindowRect(window.Handle(), &after);
-        return after.left == before.left + 120 && after.top == before.top + 80;
-    })) << after.left - before.left
-        << "," << after.top - before.top;
-    EXPECT_TRUE(GetPropW(window.Handle(), BusyProperty)) << "moved once the batch had ended";
-    ClickWindow(window.Control(ExitButtonId));
-    EXPECT_EQ(run.Process().WaitForExit(), 0u);
-    EXPECT_FALSE(std::filesystem::exists(request(Messages))) << "the batch did not stop";
-    EXPECT_EQ(run.CountInLog("SignOff"), 1);
 }
 
 } // namespace

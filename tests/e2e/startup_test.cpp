@@ -59,7 +59,7 @@ TEST(Startup, WithoutUserNameTheFieldHasTheFocusAndConvertWaits) {
     EXPECT_EQ(run.Process().WaitForExit(), 0u);
 }
 
-// Every click and key a user could try on the window, but closing it or Exit.
+// Every click and key a user could try on the window, but closing it.
 void TryEverything(const KelvorWindow& window) {
     SetForegroundWindow(window.Handle());
     window.ClickControl(ConvertButtonId);

@@ -1,54 +1,44 @@
 #pragma once
 
-// A system function answered by the test, for as long as the object lives: the entries of this
-// program's import table that hold the function's address are pointed at a replacement, so the
-// program's own code calls it where it would call the system. For a system call that Windows
-// answers otherwise than Wine does (a name marked for deletion, a file a scanner holds) and for
-// one that Wine leaves unimplemented. The replacement reaches the real function through
-// Original().
+// A system function answered by the test while the object lives: the entries of this program's
+// import table that hold its address point at a replacement, which the program's own code then
+// calls; the replacement reaches the system's through `original`. For calls that Windows answers
+// otherwise than Wine does (a name being deleted, a file a scanner holds), or Wine not at all.
 
 #include <windows.h>
 
 #include <stdexcept>
-#include <string>
 #include <vector>
 
 namespace kelvor::testing_support {
 
-class ImportPatch {
+template <class Function> class ImportPatch {
 public:
-    ImportPatch(const wchar_t* module, const char* function, void* replacement)
-        : original_(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(module), function))) {
-        if (!original_)
-            throw std::runtime_error(std::string("no such system function: ") + function);
+    ImportPatch(Function function, Function replacement) : original(function) {
         const auto base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
-        const auto& dos = *reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-        const auto& nt = *reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos.e_lfanew);
-        const IMAGE_DATA_DIRECTORY& imports =
-            nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        const auto& nt = *reinterpret_cast<const IMAGE_NT_HEADERS*>(
+            base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
         for (auto* dll = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
-                 base + imports.VirtualAddress);
-             imports.VirtualAddress && dll->Name; ++dll) {
-            for (auto* slot = reinterpret_cast<void**>(base + dll->FirstThunk); *slot; ++slot) {
-                if (*slot == original_)
+                 base +
+                 nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+             dll->Name; ++dll) {
+            for (auto* slot = reinterpret_cast<Function*>(base + dll->FirstThunk); *slot; ++slot) {
+                if (*slot == function)
                     slots_.push_back(slot);
             }
         }
         if (slots_.empty())
-            throw std::runtime_error(std::string("the program does not import ") + function);
+            throw std::runtime_error("the program does not import the function");
         Point(replacement);
     }
-    ~ImportPatch() { Point(original_); }
+    ~ImportPatch() { Point(original); }
     ImportPatch(const ImportPatch&) = delete;
-    ImportPatch& operator=(const ImportPatch&) = delete;
 
-    template <class Function> Function Original() const {
-        return reinterpret_cast<Function>(original_);
-    }
+    const Function original;
 
 private:
-    void Point(void* target) {
-        for (void** slot : slots_) {
+    void Point(Function target) {
+        for (Function* slot : slots_) {
             DWORD protection = 0;
             VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection);
             *slot = target;
@@ -56,8 +46,7 @@ private:
         }
     }
 
-    void* original_;
-    std::vector<void**> slots_;
+    std::vector<Function*> slots_;
 };
 
 } // namespace kelvor::testing_support

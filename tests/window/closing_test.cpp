@@ -98,7 +98,7 @@ TEST(Closing, ACancelledSessionEndGoesOn) {
     EXPECT_FALSE(harness.application->SessionEnding());
 }
 
-// Windows ending the session while the start-up lists the subjects stops the listing, and the
+// Windows ending the session while the start-up lists the subjects stops the listing; the
 // program ends without signing off, also when the end arrived within a mailbox call.
 TEST(StartupEnds, TheEndOfTheSessionStopsTheListing) {
     ShellHarness harness;
