@@ -1,7 +1,7 @@
 #pragma once
 
-// Keys, typing and clicks through the system's input queue, as a user's would arrive: they go
-// to the foreground window.
+// Keys, typing, clicks and drags through the system's input queue, as a user's would arrive: they
+// go to the foreground window.
 
 #include <windows.h>
 

@@ -42,8 +42,8 @@ public:
 // copies, each file written before the line that names it, the request given its name only after
 // all of them are on the disk, and the message shown in the views on the way. Every file is created
 // new, so that the number is this export's alone; none that exists is ever opened for writing.
-// Until the request takes its name, the export's files are unfinished ones: whatever ends it, or
-// the process, removes them.
+// Until the request takes its name, the export's files are unfinished ones: whatever ends it, or on
+// Windows the process, removes them.
 class MessageExport {
 public:
     // `between`, when set, is called after every piece of an attachment copied; what it throws

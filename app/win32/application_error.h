@@ -1,6 +1,7 @@
 #pragma once
 
-// What the program shows when its main window cannot be built.
+// What the program shows when it cannot start: COM, the application's window or the main window
+// could not be set up.
 
 #include <exception>
 #include <string>

@@ -5,9 +5,9 @@
 // what has arrived every fraction of a second, so that the system never counts the window hung.
 // One filter decides what a message does meanwhile: paints, the window's frame, messages of other
 // programs and the system's own are handled; the user's keys and clicks do nothing and are not
-// kept, but the ways to stop the work: Esc (not the start-up), and closing the window or Exit,
-// which then close it. The stop is the work's own and ends with it; Windows is asked to wait for
-// work that writes the gateway.
+// kept, but the ways to stop the work: Esc (not the start-up), and closing the window, Exit or a
+// quit from outside, which then close it. The stop is the work's own and ends with it; Windows
+// is asked to wait for work that writes the gateway.
 
 #include "app/form_views.h"
 #include "app/win32/application.h"

@@ -1,8 +1,8 @@
 #pragma once
 
 // Convert as the user sees it: the work that the user waits for, the views held and brought up to
-// date a few times a second, the window answering within and between exports, Esc and closing
-// stopping the batch there, and the progress on the task-bar button and in the reason Windows
+// date a few times a second, the window answering within and between exports, the ways to stop it
+// ending the batch there, and the progress on the task-bar button and in the reason Windows
 // shows while it waits for the batch; all of it ends with the batch.
 
 #include "app/form_views.h"

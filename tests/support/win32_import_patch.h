@@ -3,7 +3,9 @@
 // A system function answered by the test while the object lives: the entries of this program's
 // import table that hold its address point at a replacement, which the program's own code then
 // calls; the replacement reaches the system's through `original`. For calls that Windows answers
-// otherwise than Wine does (a name being deleted, a file a scanner holds), or Wine not at all.
+// otherwise than Wine does (a name being deleted, a file a scanner holds), or Wine not at all (the
+// reason Windows shows while it waits for the work), and calls a test checks the order of (the
+// flushes, marks and renames of an export's files).
 
 #include <windows.h>
 
