@@ -79,11 +79,12 @@ public:
     // Puts the bytes written so far on the disk, not only into the system's cache. Throws
     // EInOutError.
     void Flush();
-    // Clears the mark and closes the file, which then stays under its name, or is given the name
-    // `name` in the same directory in one step, never replacing a file of that name, returning
-    // once the new name is on the disk. Throws EInOutError, NameTaken when `name` exists, and
-    // Error "Cannot rename %s to %s: %s" with the system's text for the reason; the file is then
-    // left for Discard() under its first name. Given its new name, it is no longer the owner's.
+    // Clears the mark and closes the file, which then stays under its name, or is first given the
+    // name `name` in the same directory in one step, while still open, never replacing a file of
+    // that name, returning once the new name is on the disk. Throws EInOutError, NameTaken when
+    // `name` exists, and Error "Cannot rename %s to %s: %s" with the system's text for the
+    // reason; the file is then left, open, for Discard() under its first name. Given its new
+    // name, it is no longer the owner's.
     void Keep(const Path& name = Path());
     // Removes the file: an open one as it is closed, a kept one by its name. False when a kept
     // file could not be removed; nothing is done for a file never created or already discarded.

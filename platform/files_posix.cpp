@@ -246,9 +246,10 @@ void OutputFile::Flush() {
 }
 
 void OutputFile::Keep(const Path& name) {
-    CloseChecked(file_);
-    if (name.empty())
+    if (name.empty()) {
+        CloseChecked(file_);
         return;
+    }
 #ifdef __linux__
     const bool renamed =
         ::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0;
@@ -266,6 +267,7 @@ void OutputFile::Keep(const Path& name) {
                     std::strerror(error));
     }
     path_ = Path();
+    file_.reset();
     // As Windows writes the rename through. The name is given by then, whether or not its
     // directory reaches the disk.
     SyncDirectory(DirectoryOfPath(name));

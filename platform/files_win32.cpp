@@ -144,9 +144,11 @@ OutputFile::~OutputFile() {
 
 bool OutputFile::CreateNew(const Path& path) {
     Discard();
-    // Shared with readers only, and DELETE for the mark.
-    UniqueFile file = Own(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ,
-                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // DELETE for the mark. Shared with readers, and with the rename that Keep makes while the
+    // file is open; whoever opens it must share its deletion in turn.
+    UniqueFile file =
+        Own(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         if (IsTaken(GetLastError(), path))
             throw NameTaken(path);
@@ -190,10 +192,13 @@ void OutputFile::Flush() {
 void OutputFile::Keep(const Path& name) {
     if (!MarkForDeletion(file_, false))
         ThrowInOutError();
-    CloseChecked(file_);
-    if (name.empty())
+    if (name.empty()) {
+        CloseChecked(file_);
         return;
-    // Write-through: the new name is on the disk when the call returns.
+    }
+    // Renamed while still open: a scanner that opens a file as it is closed finds it under its
+    // new name, and cannot hold it under its old one and make the rename fail. Write-through:
+    // the new name is on the disk when the call returns.
     if (!MoveFileExW(path_.c_str(), name.c_str(), MOVEFILE_WRITE_THROUGH)) {
         const DWORD code = GetLastError();
         if (IsTaken(code, name))
@@ -202,14 +207,18 @@ void OutputFile::Keep(const Path& name) {
                     SystemMessage(code));
     }
     path_ = Path();
+    // Whole and named: nothing that closing could report would change that.
+    file_.reset();
 }
 
 bool OutputFile::Discard() noexcept {
     const Path path = std::exchange(path_, Path());
     if (file_) {
-        // Closed still marked, the file is gone.
+        // Closed marked, the file is gone; marked again, should a failed rename have kept it.
+        const bool marked = MarkForDeletion(file_, true);
         file_.reset();
-        return true;
+        if (marked)
+            return true;
     }
     return path.empty() || RemoveFile(path);
 }

@@ -44,11 +44,10 @@ using testing_support::ImportPatch;
 // being deleted or held by a scanner; with `hold`, the file to be renamed is then held open too.
 class FileCalls {
 public:
-    explicit FileCalls(std::filesystem::path denied = {}, DWORD denial = 0, bool hold = false)
-        : denied_(denied.make_preferred().wstring()), denial_(denial), hold_(hold) {
+    explicit FileCalls(std::filesystem::path denied = {}, DWORD denial = 0)
+        : denied_(denied.make_preferred().wstring()), denial_(denial) {
         calls = this;
     }
-    ~FileCalls() { CloseHandle(held_); }
     Log log;
 
 private:
@@ -69,20 +68,20 @@ private:
         return calls->create_.original(name, access, share, security, how, flags, model);
     }
     static BOOL WINAPI Rename(const wchar_t* from, const wchar_t* to, DWORD flags) {
-        calls->log.push_back("name " + std::filesystem::path(to).filename().string());
+        // Still open, the request cannot be held by a scanner that opens files as they close.
+        const HANDLE scan = calls->create_.original(from, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                    OPEN_EXISTING, 0, nullptr);
+        calls->log.push_back((scan == INVALID_HANDLE_VALUE ? "name " : "closed, name ") +
+                             std::filesystem::path(to).filename().string());
+        CloseHandle(scan);
         if (calls->denied_ != to)
             return calls->rename_.original(from, to, flags);
-        if (calls->hold_)
-            calls->held_ =
-                Create(from, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, 0);
         return SetLastError(calls->denial_), FALSE;
     }
 
     inline static FileCalls* calls = nullptr;
     std::wstring denied_;
     DWORD denial_;
-    bool hold_;
-    HANDLE held_ = INVALID_HANDLE_VALUE;
     ImportPatch<decltype(&FlushFileBuffers)> flush_{&FlushFileBuffers, &Flush};
     ImportPatch<decltype(&SetFileInformationByHandle)> set_{&SetFileInformationByHandle, &Set};
     ImportPatch<decltype(&CreateFileW)> create_{&CreateFileW, &Create};
@@ -501,25 +500,23 @@ TEST_F(ExportTest, TextTooLongForTheMessageViewEndsTheExportBeforeTheBody) {
     EXPECT_EQ(f.form.Values().ExportCounter, 1);
 }
 
-// A request file that cannot be removed after a failure is named in the export's error; it
-// keeps its temporary name.
-TEST_F(ExportTest, AnUnfinishedRequestThatCannotBeRemovedIsReported) {
+// A request whose name is denied though no file holds it fails the export, which leaves nothing:
+// the request is still open when it is renamed, so no scanner can hold it.
+TEST_F(ExportTest, ARequestDeniedItsNameIsReportedAndRemoved) {
 #ifndef _WIN32
-    GTEST_SKIP() << "only Windows keeps a file that another program holds open";
+    GTEST_SKIP() << "only Windows denies a name that no file holds";
 #else
     Start();
-    // Its name denied, not taken, and the file then held open, as by a scanner.
-    const FileCalls denying(folder.ApiIn("1.API"), ERROR_ACCESS_DENIED, true);
+    const FileCalls denying(folder.ApiIn("1.API"), ERROR_ACCESS_DENIED);
     try {
         Select(0);
         FAIL() << "no error";
     } catch (const Error& error) {
         EXPECT_EQ(std::string(error.what()), "Cannot rename " + folder.ApiIn("1.tmp") + " to " +
-                                                 folder.ApiIn("1.API") +
-                                                 ": Access denied.; the unfinished request file " +
-                                                 folder.ApiIn("1.tmp") + " could not be removed");
+                                                 folder.ApiIn("1.API") + ": Access denied.");
     }
-    EXPECT_EQ(folder.Listing("API_IN"), "1.tmp");
+    EXPECT_EQ(folder.Listing("API_IN"), "");
+    EXPECT_EQ(folder.Listing("ATT_IN"), "");
 #endif
 }
 
