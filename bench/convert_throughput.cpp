@@ -107,9 +107,10 @@ private:
     FileOwner file_;
 };
 
-// A file of an export: created new, and marked for deletion until the export is whole.
+// A file of an export: created new, and marked for deletion until the export is whole; others
+// may rename it while it is open, as the request is renamed.
 File NewFile(const std::wstring& path) {
-    File file(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ, CREATE_NEW);
+    File file(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE, CREATE_NEW);
     file.Mark(true);
     return file;
 }
@@ -226,21 +227,21 @@ std::string FloorFiles(MapiControls& mailbox, const std::wstring& gateway, int p
 // name and written last, in one piece, then given its name; between, the reads an export makes,
 // in its order, and the body and copy files. Every file is created new and marked for deletion,
 // written, put on the disk when `flush` says so, kept once all are, and the request renamed
-// without replacing, as Kelvor claims its names and makes them visible.
+// without replacing while still open, as Kelvor claims its names and makes them visible.
 void FloorExport(MapiControls& mailbox, const std::wstring& gateway, int position, int n,
                  bool flush) {
     const std::wstring name = std::to_wstring(n);
     const std::wstring temporary = gateway + L"API_IN\\" + name + L".tmp";
+    const File request = NewFile(temporary);
     {
-        const File request = NewFile(temporary);
         std::vector<File> files;
         request.Write(FloorFiles(mailbox, gateway, position, n, flush, files));
         if (flush)
             request.Flush();
         for (const File& file : files)
             file.Mark(false);
-        request.Mark(false);
     }
+    request.Mark(false);
     if (!MoveFileExW(temporary.c_str(), (gateway + L"API_IN\\" + name + L".API").c_str(),
                      MOVEFILE_WRITE_THROUGH))
         throw std::runtime_error("cannot rename " + driver::Utf8(temporary));

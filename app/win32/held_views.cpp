@@ -16,10 +16,7 @@ constexpr std::chrono::milliseconds RefreshGap(250);
 void HeldViews::HoldForBatch() {
     batch_ = true;
     SetHeld(true);
-    // The controls show the first export a moment into the batch, not at once: laying out the
-    // message view takes Wine as long as dozens of exports.
-    const auto now = RefreshPacer::Clock::now();
-    pacer_.Refreshed(now, now);
+    pacer_.BeginBatch(RefreshPacer::Clock::now());
 }
 
 void HeldViews::HoldForRepeat() {

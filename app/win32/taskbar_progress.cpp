@@ -2,15 +2,15 @@
 
 namespace kelvor::win32 {
 
+TaskbarProgress::TaskbarProgress(HWND buttonWindow) noexcept : window_(buttonWindow) {
+    Microsoft::WRL::ComPtr<ITaskbarList3> taskbar;
+    if (SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_PPV_ARGS(&taskbar))) &&
+        SUCCEEDED(taskbar->HrInit()))
+        taskbar_ = taskbar;
+}
+
 void TaskbarProgress::Show(int done, int total) noexcept {
-    if (!tried_) {
-        tried_ = true;
-        Microsoft::WRL::ComPtr<ITaskbarList3> taskbar;
-        if (SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
-                                       IID_PPV_ARGS(&taskbar))) &&
-            SUCCEEDED(taskbar->HrInit()))
-            taskbar_ = taskbar;
-    }
     if (taskbar_ && total > 0)
         taskbar_->SetProgressValue(window_, static_cast<ULONGLONG>(done),
                                    static_cast<ULONGLONG>(total));

@@ -11,14 +11,15 @@ namespace kelvor::win32 {
 
 class TaskbarProgress {
 public:
-    explicit TaskbarProgress(HWND buttonWindow) : window_(buttonWindow) {}
+    // The shell's task-bar list is made with the window, not in the first Convert, which would
+    // wait for it: Wine loads it in milliseconds, as long as a few exports take.
+    explicit TaskbarProgress(HWND buttonWindow) noexcept;
 
     void Show(int done, int total) noexcept;
     void Clear() noexcept;
 
 private:
     HWND window_;
-    bool tried_ = false;
     Microsoft::WRL::ComPtr<ITaskbarList3> taskbar_;
 };
 
