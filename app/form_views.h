@@ -61,7 +61,7 @@ private:
 };
 
 // Work the user waits for, until the object goes. The window goes on answering the system
-// meanwhile; the user's keys and clicks do nothing but stop it.
+// between its steps; the user's keys and clicks do nothing but stop it.
 class BusyWork {
 public:
     virtual ~BusyWork() = default;

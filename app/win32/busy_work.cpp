@@ -9,8 +9,8 @@
 namespace kelvor::win32 {
 namespace {
 
-// Well within the quarter of a second a window has to answer in, and seldom enough to cost the
-// work nothing.
+// Well within the quarter of a second the window is meant to answer in (the system counts it hung
+// only after five), and seldom enough to cost the work nothing.
 constexpr std::chrono::milliseconds PumpGap(100);
 // A flood of messages cannot hold the work up for longer than this at a time.
 constexpr std::chrono::milliseconds PumpLimit(50);

@@ -2,7 +2,9 @@
 
 // The one way the program is busy: work the user waits for (the start-up, the export of a selected
 // subject, a Convert) runs on the window's thread, and between two of its steps the thread takes
-// what has arrived every fraction of a second, so that the system never counts the window hung.
+// what has arrived every fraction of a second, so that the system never counts the window hung
+// (but where a single step takes long itself: a call into the mailbox that does not return, a
+// message text of many megabytes, a share that does not answer).
 // One filter decides what a message does meanwhile: paints, the window's frame, messages of other
 // programs and the system's own are handled; the user's keys and clicks do nothing and are not
 // kept, but the ways to stop the work: Esc (not the start-up), and closing the window, Exit or a

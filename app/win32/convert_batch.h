@@ -1,9 +1,10 @@
 #pragma once
 
 // Convert as the user sees it: the work that the user waits for, the views held and brought up to
-// date a few times a second, the window answering within and between exports, the ways to stop it
-// ending the batch there, and the progress on the task-bar button and in the reason Windows
-// shows while it waits for the batch; all of it ends with the batch.
+// date first a second into the batch, then at most four times a second and for at most a fortieth
+// of the time, the window answering within and between exports, the ways to stop it ending the
+// batch there, and the progress on the task-bar button and in the reason Windows shows while it
+// waits for the batch; all of it ends with the batch.
 
 #include "app/form_views.h"
 #include "app/win32/busy_work.h"

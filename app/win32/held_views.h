@@ -2,7 +2,8 @@
 
 // The three views that exports fill, the subject list's selection, the message view and the
 // attachment list, held while exports follow each other faster than the controls can show them
-// (Convert, a key held down on the subject list), and brought up to date a few times a second.
+// (Convert, a key held down on the subject list), and brought up to date at most four times a
+// second and for at most a fortieth of the time; in a batch, first a second into it.
 
 #include "app/refresh_pacer.h"
 #include "app/win32/controls.h"
@@ -18,14 +19,16 @@ public:
 
     // Held for a batch, they follow the batch alone: nothing else lets them go before its end.
     void HoldForBatch();
-    // Held while a key repeats on the subject list, until it comes up or the list loses the focus.
+    // Held while a key repeats on the subject list, until it comes up, the list loses the focus or
+    // is clicked.
     void HoldForRepeat();
     void EndRepeat();
     bool Pending() const;
-    // Brings the controls up to date, and paints them, when the last time was a moment ago and
-    // doing it now keeps the time it takes to a small share. What a control cannot take is kept
-    // for Release: the exports whose views they are have written their files whole. True when
-    // it was time, whether or not anything was pending.
+    // Brings the controls up to date, and paints them, when the pacer says it is time: a quarter
+    // of a second after the last time at the soonest, and late enough that the time it takes
+    // stays within a fortieth. What a control cannot take is kept for Release: the exports whose
+    // views they are have written their files whole. True when it was time, whether or not
+    // anything was pending.
     bool RefreshIfDue();
     // Brings the controls up to date and lets them go, whoever held them: the batch at its end,
     // a dialog before it shows. When a control cannot take its content, the others still get

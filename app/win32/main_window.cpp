@@ -270,8 +270,8 @@ void MainWindow::OnCommand(int id, int notification) {
 }
 
 void MainWindow::OnSubjectSelected() {
-    // A key held down selects faster than the controls can show: they follow a few times a
-    // second and catch up when it comes up. Anything else is shown at once.
+    // A key held down selects faster than the controls can show: they follow at most a few times
+    // a second and catch up when it comes up. Anything else is shown at once.
     if (!keyRepeating_) {
         views_.Release();
         form_->ExportSelected();

@@ -1,6 +1,6 @@
 #pragma once
 
-// Progress of a long Convert on the task-bar button, where the system offers it.
+// Progress of a Convert on the task-bar button, where the system offers it.
 
 #include <windows.h>
 

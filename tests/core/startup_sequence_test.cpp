@@ -251,8 +251,8 @@ TEST_P(StartupUnlistableGateway, WarnsAndCloses) {
 INSTANTIATE_TEST_SUITE_P(Folders, StartupUnlistableGateway, testing::Values("API_IN", "ATT_IN"));
 
 // However many names the gateway holds, the window takes its messages while they are read: a
-// step every 256 names, the two folders counted together, besides one once the mailbox has
-// fetched and one for each subject.
+// step every 256 names, besides one once the mailbox has fetched and one for each subject. With
+// 512 names in each folder, a count begun again in the second folder would give as many steps.
 TEST_F(StartupTest, TheGatewayScanTakesItsMessages) {
     folder.MakeGatewayTree();
     for (int n = 1; n <= 512; ++n) {
