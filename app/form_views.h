@@ -4,6 +4,7 @@
 #include "platform/path.h"
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -68,6 +69,11 @@ public:
     // Between two steps of the work: the window answers what arrived when it is time to. Throws
     // WorkStopped once the work is to stop.
     virtual void Step() = 0;
+    // Until `done` says so, stepping all the while; FormHost::Wake tells when to look again.
+    // Throws WorkStopped as Step does.
+    virtual void Wait(const std::function<bool()>& done) = 0;
+    // The same once the work is stopped: false, at once, when the program is to end first.
+    virtual bool WaitAfterStop(const std::function<bool()>& done) = 0;
 };
 
 // A run of exports that the user waits for, Convert's: shown as busy, with its progress, until
@@ -101,6 +107,8 @@ public:
     virtual void SetInputEnabled(bool enabled) = 0;
     // A batch of `total` exports begins.
     virtual std::unique_ptr<ExportBatch> BeginBatch(int total) = 0;
+    // From any thread: what a work waits for may have come about.
+    virtual void Wake() = 0;
 };
 
 // A list being filled, for the life of the object.

@@ -3,7 +3,7 @@
 #include "platform/error.h"
 #include "platform/text_conversion.h"
 
-#include <limits>
+#include <exception>
 #include <string>
 
 namespace kelvor {
@@ -37,48 +37,116 @@ void MainForm::WarnUser(const std::string& text) {
     host_.Close();
 }
 
+void MainForm::OnEndSession() {
+    if (writer_)
+        writer_->Abandon();
+}
+
+GatewayWriter& MainForm::Writer() {
+    if (!writer_)
+        writer_ =
+            std::make_unique<GatewayWriter>(values_.GatewayDir, [&host = host_] { host.Wake(); });
+    return *writer_;
+}
+
+ExportJob MainForm::Read(int position, const std::string& targetUser) {
+    return ReadForExport(mailbox_, {controls_.messageView, controls_.attachmentList}, position,
+                         {values_.RecipientQualifier1, values_.RecipientQualifier2, targetUser});
+}
+
+void MainForm::Give(BusyWork& work, ExportJob job, int position,
+                    std::optional<InFlight>& inFlight) {
+    // A stop asked for while the message was read: nothing of it is written.
+    work.Step();
+    inFlight = InFlight{Writer().Export(std::move(job), values_.ExportCounter), position};
+}
+
 ExportOutcome MainForm::ExportSelected() {
     const std::unique_ptr<BusyWork> work = host_.BeginWork(WorkKind::Export);
     // Not the field's value itself: the field may change while the export takes messages.
     const std::string targetUser = values_.TargetUser;
-    return Export(*work, targetUser);
-}
-
-ExportOutcome MainForm::Export(BusyWork& work, const std::string& targetUser) {
     const int position = controls_.subjectList.ItemIndex();
     if (position < 0)
         return ExportOutcome::NothingSelected;
+    std::optional<InFlight> inFlight;
     try {
-        for (;;) {
-            // The counter never wraps round to numbers the gateway has had already.
-            if (values_.ExportCounter == std::numeric_limits<std::int32_t>::max())
-                throw Error("No export number is left: the gateway has had every number up to " +
-                            std::to_string(values_.ExportCounter));
-            const std::int32_t n = ++values_.ExportCounter;
-            // The window answers between two pieces of a copy, and a stop ends the export there.
-            MessageExport message(mailbox_, {controls_.messageView, controls_.attachmentList},
-                                  {values_.GatewayDir, values_.RecipientQualifier1,
-                                   values_.RecipientQualifier2, targetUser},
-                                  n, [&work] { work.Step(); });
-            try {
-                if (!CreateRequestFile(message))
-                    return ExportOutcome::NoRequestFile;
-                message.Write(position);
-                lastExported_ = position;
-                return ExportOutcome::Exported;
-            } catch (const NumberTaken&) {
-                // Another writer holds the number: the export starts again under the next one,
-                // however many are taken.
-                work.Step();
-            }
+        ExportJob job;
+        try {
+            job = Read(position, targetUser);
+        } catch (...) {
+            FailAfter(*work, inFlight);
         }
+        Give(*work, std::move(job), position, inFlight);
+        return Settle(*work, inFlight);
     } catch (const WorkStopped& stopped) {
-        // The export under way was abandoned: the views go back to the last one exported whole,
-        // where going on by hand misses no message.
-        if (!stopped.ProgramEnds())
-            ShowLastExported();
+        Stopped(*work, stopped, inFlight);
         return ExportOutcome::Stopped;
     }
+}
+
+ExportOutcome MainForm::Settle(BusyWork& work, std::optional<InFlight>& inFlight) {
+    const InFlight settling = *inFlight;
+    work.Wait([&] { return writer_->Done(settling.ticket); });
+    inFlight.reset();
+    const WriterResult result = writer_->Take(settling.ticket);
+    values_.ExportCounter = result.number;
+    switch (result.outcome) {
+    case WriterResult::Outcome::Done:
+        lastExported_ = settling.position;
+        return ExportOutcome::Exported;
+    case WriterResult::Outcome::NoRequestFile:
+        // As when the export began by creating it: its subject selected, nothing of it shown.
+        controls_.subjectList.SetItemIndex(settling.position);
+        controls_.messageView.Clear();
+        controls_.attachmentList.Clear();
+        host_.ShowErrorDialog("Unable to create API Gateway file!");
+        // Signs off, but not where the session ended while the dialog was up.
+        host_.Close();
+        return ExportOutcome::NoRequestFile;
+    case WriterResult::Outcome::Failed:
+        break;
+    }
+    try {
+        ShowLastExported();
+    } catch (...) {
+        // The export's own failure is the one to show.
+    }
+    std::rethrow_exception(result.failure);
+}
+
+void MainForm::FailAfter(BusyWork& work, std::optional<InFlight>& inFlight) {
+    const std::exception_ptr failure = std::current_exception();
+    if (inFlight && Settle(work, inFlight) != ExportOutcome::Exported)
+        std::rethrow_exception(failure);
+    try {
+        ShowLastExported();
+    } catch (...) {
+        // The read's own failure is the one to show.
+    }
+    std::rethrow_exception(failure);
+}
+
+void MainForm::Stopped(BusyWork& work, const WorkStopped& stopped,
+                       std::optional<InFlight>& inFlight) {
+    if (writer_) {
+        // An export whose request is taking its name is whole in a moment, or not at all: the
+        // views wait to know which, unless the program ends first. One written meanwhile counts.
+        const bool publishing = writer_->Abandon();
+        if (inFlight && (!publishing || work.WaitAfterStop([&] {
+                return !writer_->Running(inFlight->ticket);
+            })) &&
+            writer_->Done(inFlight->ticket)) {
+            const WriterResult result = writer_->Take(inFlight->ticket);
+            values_.ExportCounter = result.number;
+            if (result.outcome == WriterResult::Outcome::Done)
+                lastExported_ = inFlight->position;
+        }
+    }
+    inFlight.reset();
+    // The export under way was abandoned: the views go back to the last one exported whole,
+    // where going on by hand misses no message.
+    if (!stopped.ProgramEnds())
+        ShowLastExported();
 }
 
 void MainForm::ShowMessage(std::int32_t position) {
@@ -105,15 +173,6 @@ void MainForm::ShowLastExported() {
     controls_.attachmentList.Clear();
 }
 
-bool MainForm::CreateRequestFile(MessageExport& message) {
-    if (message.Begin())
-        return true;
-    host_.ShowErrorDialog("Unable to create API Gateway file!");
-    // Signs off, but not where the session ended while the dialog was up.
-    host_.Close();
-    return false;
-}
-
 void MainForm::ConvertAll() {
     const int total = controls_.subjectList.Count();
     // Convert starts again at the first subject: a stop within its first export leaves none.
@@ -121,15 +180,32 @@ void MainForm::ConvertAll() {
     // The batch's own: a change of the field meanwhile changes no request of it.
     const std::string targetUser = values_.TargetUser;
     const std::unique_ptr<ExportBatch> batch = host_.BeginBatch(total);
+    // At most two exports at a time: one being written, the next one being read.
+    std::optional<InFlight> inFlight;
     try {
         for (int i = 0; i < total; ++i) {
             controls_.subjectList.SetItemIndex(i);
-            if (Export(*batch, targetUser) != ExportOutcome::Exported)
-                break;
-            batch->Progress(i + 1);
+            ExportJob job;
+            try {
+                job = Read(i, targetUser);
+            } catch (const WorkStopped&) {
+                throw;
+            } catch (...) {
+                FailAfter(*batch, inFlight);
+            }
+            if (inFlight) {
+                if (Settle(*batch, inFlight) != ExportOutcome::Exported)
+                    break;
+                batch->Progress(i);
+            }
+            Give(*batch, std::move(job), i, inFlight);
         }
-    } catch (const WorkStopped&) {
-        // Between two exports: the views show the last one, whole; a close follows the batch.
+        if (inFlight && Settle(*batch, inFlight) == ExportOutcome::Exported)
+            batch->Progress(total);
+    } catch (const WorkStopped& stopped) {
+        // Between two exports, or while one was written: the views show the last one exported
+        // whole; a close follows the batch.
+        Stopped(*batch, stopped, inFlight);
     }
     batch->Finish();
 }

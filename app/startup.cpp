@@ -1,7 +1,6 @@
 #include "app/command_line.h"
 #include "app/main_form.h"
 #include "config/configuration.h"
-#include "gateway/gateway_paths.h"
 #include "platform/files.h"
 #include "platform/text_conversion.h"
 
@@ -33,6 +32,8 @@ void MainForm::RunStartup() {
         Start(*work);
     } catch (const WorkStopped&) {
         // Closing the window or the end of the session takes over once the work has ended.
+        if (writer_)
+            writer_->Abandon();
     }
 }
 
@@ -91,7 +92,12 @@ bool MainForm::LoadProgramConfiguration(BusyWork& work) {
         values_.RecipientQualifier1 = std::move(configuration.RecipientQualifier1);
         values_.RecipientQualifier2 = std::move(configuration.RecipientQualifier2);
         // Where to begin counting; each export claims its number when it writes its files.
-        values_.ExportCounter = LastExportNumber(values_.GatewayDir, [&] { work.Step(); });
+        const GatewayWriter::Ticket scan = Writer().Scan();
+        work.Wait([&] { return writer_->Done(scan); });
+        const WriterResult result = writer_->Take(scan);
+        if (result.failure)
+            std::rethrow_exception(result.failure);
+        values_.ExportCounter = result.number;
         return true;
     } catch (const NoConfigurationFile& error) {
         WarnUser(error.what());

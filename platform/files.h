@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -49,7 +50,7 @@ private:
 // was written under it, and what holds the name is left as it is. On Windows a name whose file is
 // being deleted (another writer's unfinished file) or held by a scanner or a backup agent answers
 // "access denied" or "sharing violation" rather than "exists": such a name is taken when a
-// listing of its folder shows it.
+// listing of its folder shows it, and tried again a few times when it does not (JudgeRefusal).
 class NameTaken : public Error {
 public:
     explicit NameTaken(const Path& path) : Error(AnsiText(path) + " exists already") {}
@@ -65,13 +66,14 @@ class OutputFile {
 public:
     OutputFile() = default;
     OutputFile(OutputFile&& other) noexcept
-        : file_(std::move(other.file_)), path_(std::exchange(other.path_, Path())) {}
+        : file_(std::move(other.file_)), keeper_(std::move(other.keeper_)),
+          path_(std::exchange(other.path_, Path())) {}
     OutputFile& operator=(OutputFile&& other) = delete;
-    // A file still open, never kept, is removed.
+    // A file neither kept nor published is removed.
     ~OutputFile();
 
     // Discards a file still open first. False when the file cannot be created, or marked, with
-    // the system's reason as the thread's last error; throws NameTaken when the name exists.
+    // the system's reason as the thread's last error; throws NameTaken when the name is taken.
     bool CreateNew(const Path& path);
     bool IsOpen() const noexcept;
     // Writes all of data. Throws EInOutError; a short write is DiskFull.
@@ -79,15 +81,20 @@ public:
     // Puts the bytes written so far on the disk, not only into the system's cache. Throws
     // EInOutError.
     void Flush();
-    // Clears the mark and closes the file, which then stays under its name, or is first given the
-    // name `name` in the same directory in one step, while still open, never replacing a file of
-    // that name, returning once the new name is on the disk. Throws EInOutError, NameTaken when
-    // `name` exists, and Error "Cannot rename %s to %s: %s" with the system's text for the
-    // reason; the file is then left, open, for Discard() under its first name. Given its new
-    // name, it is no longer the owner's.
-    void Keep(const Path& name = Path());
-    // Removes the file: an open one as it is closed, a kept one by its name. False when a kept
-    // file could not be removed; nothing is done for a file never created or already discarded.
+    // Clears the mark and closes the file, which then stays under its name and is no longer the
+    // owner's. Throws EInOutError.
+    void Keep();
+    // Gives this file, flushed, the name `name` in the same directory, never replacing a file of
+    // that name, and keeps it and the files `named` (each flushed, in the same state): all of them
+    // stay from then on, or, should this one not take its name, none. Then asks the system to put
+    // the directory's names on the disk. No handle of ours that may write any of them is open when
+    // the name appears, and those that keep them, which have the right to delete them, are closed
+    // at once. Throws EInOutError, NameTaken when the name is taken, and Error
+    // "Cannot rename %s to %s: %s" with the system's text for the reason; all are then left for
+    // Discard().
+    void Publish(const Path& name, std::span<OutputFile> named = {});
+    // Removes the file: an open one as it is closed, one left closed by its name. False when that
+    // one could not be removed; nothing is done for a file never created, kept or published.
     bool Discard() noexcept;
 
 private:
@@ -95,7 +102,10 @@ private:
                                     const std::function<void()>& between);
 
     UniqueFile file_;
-    // Until it is discarded or given another name: the name to remove a kept file by.
+    // On Windows: a handle without the right to write, which keeps the file, marked, once the
+    // handle that wrote it is closed, for Publish to clear the mark and rename it.
+    UniqueFile keeper_;
+    // Until it is kept, published or discarded: the name to remove it by.
     Path path_;
 };
 
@@ -125,8 +135,8 @@ private:
 // the unfinished copy.
 [[nodiscard]] OutputFile CopyToNewFile(const Path& from, const Path& to,
                                        const std::function<void()>& between = {});
-// The flush of a whole copy of 2 GiB at its end held the window's thread for most of a second;
-// one every 32 MiB takes a fraction of the tenth of a second between two turns to take messages.
+// The flush of a whole copy of 2 GiB at its end took most of a second in one call, which no stop
+// can cut short; one every 32 MiB keeps each call a fraction of that.
 inline constexpr std::uint64_t CopyFlushInterval = std::uint64_t{32} << 20;
 
 // Removes a file; false when it could not be removed.

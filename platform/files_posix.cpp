@@ -213,8 +213,7 @@ void InputFile::Close() {
 }
 
 OutputFile::~OutputFile() {
-    if (file_)
-        Discard();
+    Discard();
 }
 
 bool OutputFile::CreateNew(const Path& path) {
@@ -245,11 +244,13 @@ void OutputFile::Flush() {
         ThrowInOutError();
 }
 
-void OutputFile::Keep(const Path& name) {
-    if (name.empty()) {
-        CloseChecked(file_);
-        return;
-    }
+void OutputFile::Keep() {
+    CloseChecked(file_);
+    path_ = Path();
+}
+
+void OutputFile::Publish(const Path& name, std::span<OutputFile> named) {
+    file_.reset();
 #ifdef __linux__
     const bool renamed =
         ::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0;
@@ -267,9 +268,12 @@ void OutputFile::Keep(const Path& name) {
                     std::strerror(error));
     }
     path_ = Path();
-    file_.reset();
-    // As Windows writes the rename through. The name is given by then, whether or not its
-    // directory reaches the disk.
+    // Here no mark: what the owner no longer removes stays.
+    for (OutputFile& file : named) {
+        file.file_.reset();
+        file.path_ = Path();
+    }
+    // The name is given by then, whether or not its directory reaches the disk.
     SyncDirectory(DirectoryOfPath(name));
 }
 

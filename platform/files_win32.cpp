@@ -2,6 +2,8 @@
 
 #include "platform/io_error.h"
 #include "platform/local_memory_win32.h"
+#include "platform/name_refusal.h"
+#include "platform/paths.h"
 
 #include <windows.h>
 
@@ -65,28 +67,42 @@ HANDLE NoFind() noexcept {
 }
 using UniqueFind = UniqueHandle<HANDLE, CloseFind, NoFind>;
 
-// Whether a failed creation or rename met a name that exists, a file's or a folder's. A name whose
-// file is being deleted, or that another program holds, is denied rather than said to exist, and
-// only a listing shows it; the last error is left as the failure set it.
-bool IsTaken(DWORD code, const Path& path) {
-    if (code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS)
-        return true;
-    if (code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION)
-        return false;
-    WIN32_FIND_DATAW entry{};
-    const bool listed = static_cast<bool>(UniqueFind(FindFirstFileExW(
-        path.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0)));
+// Whether the name a creation or a rename was refused is taken, to be tried again or a failure. A
+// name whose file is being deleted, or that another program holds, is denied rather than said to
+// exist, and only a listing shows it; the last error is left as the refusal set it.
+Refusal JudgeRefused(DWORD code, const Path& path, int attempt) {
+    const bool denied = code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION;
+    bool listed = false;
+    if (denied) {
+        WIN32_FIND_DATAW entry{};
+        listed = static_cast<bool>(UniqueFind(FindFirstFileExW(
+            path.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0)));
+    }
     SetLastError(code);
-    return listed;
+    const Refusal refusal = JudgeRefusal(code == ERROR_FILE_EXISTS || code == ERROR_ALREADY_EXISTS,
+                                         denied, listed, attempt);
+    if (refusal == Refusal::TryAgain)
+        Sleep(static_cast<DWORD>(RefusalPause(attempt).count()));
+    return refusal;
 }
 
-// Sets whether the system removes the file once it is closed, whatever ends the process; false
-// when it cannot.
+// Sets whether the system removes the file once its last handle is closed, whatever ends the
+// process; false when it cannot.
 bool MarkForDeletion(const UniqueFile& file, bool marked) {
     FILE_DISPOSITION_INFO disposition{};
     disposition.DeleteFile = marked;
     return SetFileInformationByHandle(Handle(file), FileDispositionInfo, &disposition,
                                       sizeof disposition) != 0;
+}
+
+// Asks the system to put a directory's names on the disk: NTFS commits them with a flush of the
+// directory. Other file systems and servers may refuse, which changes nothing of what was done.
+void FlushDirectory(const Path& directory) {
+    const UniqueFile folder = Own(CreateFileW(
+        directory.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (folder)
+        FlushFileBuffers(Handle(folder));
 }
 
 } // namespace
@@ -137,31 +153,42 @@ void InputFile::Close() {
     CloseChecked(file_);
 }
 
-OutputFile::~OutputFile() {
-    if (file_)
-        Discard();
-}
+// Closed marked, a file never kept is gone.
+OutputFile::~OutputFile() = default;
 
 bool OutputFile::CreateNew(const Path& path) {
     Discard();
-    // DELETE for the mark. Shared with readers, and with the rename that Keep makes while the
-    // file is open; whoever opens it must share its deletion in turn.
-    UniqueFile file =
-        Own(CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                        nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        if (IsTaken(GetLastError(), path))
+    UniqueFile file;
+    for (int attempt = 1; !file; ++attempt) {
+        // Shared with readers, and with the handle that keeps it; whoever opens it must share its
+        // deletion in turn.
+        file = Own(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                               nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file)
+            break;
+        switch (JudgeRefused(GetLastError(), path, attempt)) {
+        case Refusal::Taken:
             throw NameTaken(path);
-        return false;
+        case Refusal::TryAgain:
+            continue;
+        case Refusal::Failure:
+            return false;
+        }
     }
-    if (!MarkForDeletion(file, true)) {
+    // Opened before the mark, after which the system opens the file for no one. Every mark is set
+    // and cleared through it: Wine keeps a mark with the handle that set it.
+    UniqueFile keeper = Own(ReOpenFile(Handle(file), DELETE | SYNCHRONIZE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0));
+    if (!keeper || !MarkForDeletion(keeper, true)) {
         const DWORD code = GetLastError();
+        keeper.reset();
         file.reset();
         DeleteFileW(path.c_str());
         SetLastError(code);
         return false;
     }
     file_ = std::move(file);
+    keeper_ = std::move(keeper);
     path_ = path;
     return true;
 }
@@ -189,34 +216,63 @@ void OutputFile::Flush() {
         ThrowInOutError();
 }
 
-void OutputFile::Keep(const Path& name) {
-    if (!MarkForDeletion(file_, false))
+void OutputFile::Keep() {
+    if (!MarkForDeletion(keeper_, false))
         ThrowInOutError();
-    if (name.empty()) {
-        CloseChecked(file_);
-        return;
+    file_.reset();
+    keeper_.reset();
+    path_ = Path();
+}
+
+void OutputFile::Publish(const Path& name, std::span<OutputFile> named) {
+    std::vector<OutputFile*> files{this};
+    for (OutputFile& file : named)
+        files.push_back(&file);
+    // Whole and on the disk: what closing could report changes nothing. Each lives on, marked,
+    // through the handle that keeps it.
+    for (OutputFile* file : files)
+        file->file_.reset();
+    // Back to where they were, should this one not take its name: Discard then removes them all.
+    const auto undo = [&] {
+        for (OutputFile* file : files)
+            MarkForDeletion(file->keeper_, true);
+    };
+    for (OutputFile* file : files) {
+        if (!MarkForDeletion(file->keeper_, false)) {
+            const DWORD code = GetLastError();
+            undo();
+            SetLastError(code);
+            ThrowInOutError();
+        }
     }
-    // Renamed while still open: a scanner that opens a file as it is closed finds it under its
-    // new name, and cannot hold it under its old one and make the rename fail. Write-through:
-    // the new name is on the disk when the call returns.
-    if (!MoveFileExW(path_.c_str(), name.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    // Its keeper shares the deletion that renaming it takes. Not replacing: another writer's file
+    // of that name stays as it is.
+    for (int attempt = 1; !MoveFileExW(path_.c_str(), name.c_str(), 0); ++attempt) {
         const DWORD code = GetLastError();
-        if (IsTaken(code, name))
+        const Refusal refusal = JudgeRefused(code, name, attempt);
+        if (refusal == Refusal::TryAgain)
+            continue;
+        undo();
+        if (refusal == Refusal::Taken)
             throw NameTaken(name);
         throw Error("Cannot rename " + AnsiText(path_) + " to " + AnsiText(name) + ": " +
                     SystemMessage(code));
     }
-    path_ = Path();
-    // Whole and named: nothing that closing could report would change that.
-    file_.reset();
+    // Whoever opens them now must not be refused for a handle of ours.
+    for (OutputFile* file : files) {
+        file->keeper_.reset();
+        file->path_ = Path();
+    }
+    FlushDirectory(DirectoryOfPath(name));
 }
 
 bool OutputFile::Discard() noexcept {
     const Path path = std::exchange(path_, Path());
-    if (file_) {
-        // Closed marked, the file is gone; marked again, should a failed rename have kept it.
-        const bool marked = MarkForDeletion(file_, true);
+    if (keeper_) {
+        // Closed marked, the file is gone, as soon as whoever else holds it lets it go.
+        const bool marked = MarkForDeletion(keeper_, true);
         file_.reset();
+        keeper_.reset();
         if (marked)
             return true;
     }

@@ -25,7 +25,9 @@ public:
     // For tests and tools, which hold the standard library's paths. Inline, so that a program
     // that never calls it does not link the standard library's path.
     Path(const std::filesystem::path& path) : native_(path.native()) {}
-    operator std::filesystem::path() const { return std::filesystem::path(native_); }
+    operator std::filesystem::path() const {
+        return std::filesystem::path(native_);
+    }
 
     const string_type& native() const noexcept {
         return native_;

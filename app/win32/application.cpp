@@ -16,7 +16,10 @@ constexpr wchar_t ClassName[] = L"KelvorApplication";
 
 } // namespace
 
-Application::Application() : icon_(CreateArtIcon(CogIcon)) {
+Application::Application()
+    : icon_(CreateArtIcon(CogIcon)), wake_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+    if (!wake_)
+        throw Error("Cannot create the application's event");
     RegisterObjectClass<Application>(ClassName, nullptr);
     // Zero size in the middle of the screen: only its task-bar button shows.
     if (!CreateWindowExW(0, ClassName, ApplicationTitle,

@@ -49,6 +49,10 @@ public:
     void EndSession();
     bool SessionEnding() const { return sessionEnding_; }
 
+    // From any thread: what the work waits for may have come about.
+    void Wake() const noexcept { SetEvent(wake_.get()); }
+    HANDLE WakeEvent() const { return wake_.get(); }
+
     // The work the user waits for, while it runs (null otherwise).
     void SetWork(Work* work) { work_ = work; }
     Work* CurrentWork() const { return work_; }
@@ -86,6 +90,7 @@ private:
     void ActivateMainWindow();
 
     UniqueIcon icon_;
+    UniqueEvent wake_;
     // Declared after the icon it shows, so destroyed before it.
     ObjectWindow window_;
     HWND main_ = nullptr;

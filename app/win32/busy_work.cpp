@@ -47,6 +47,32 @@ void Work::Step() {
         throw WorkStopped(application_.Terminated() || stop_ == WorkStop::Close);
 }
 
+void Work::Wait(const std::function<bool()>& done) {
+    while (!done()) {
+        WaitForWake();
+        Step();
+    }
+}
+
+bool Work::WaitAfterStop(const std::function<bool()>& done) {
+    while (!done()) {
+        if (application_.Terminated() || stop_ == WorkStop::Close)
+            return false;
+        WaitForWake();
+        if (std::chrono::steady_clock::now() - lastPump_ >= PumpGap)
+            Pump();
+    }
+    return true;
+}
+
+void Work::WaitForWake() {
+    const auto due = std::chrono::duration_cast<std::chrono::milliseconds>(
+        lastPump_ + PumpGap - std::chrono::steady_clock::now());
+    WaitForSingleObject(
+        application_.WakeEvent(),
+        static_cast<DWORD>(std::max<std::chrono::milliseconds::rep>(due.count(), 0)));
+}
+
 void Work::Pump() {
     pumped_ = true;
     ShowReason();

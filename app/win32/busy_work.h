@@ -21,6 +21,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <functional>
 
 namespace kelvor::win32 {
 
@@ -35,6 +36,8 @@ public:
     Work& operator=(const Work&) = delete;
 
     void Step() override;
+    void Wait(const std::function<bool()>& done) override;
+    bool WaitAfterStop(const std::function<bool()>& done) override;
     // How far a batch is, for the reason Windows shows while it waits for the work.
     void SetDone(int done) { done_ = done; }
 
@@ -51,6 +54,8 @@ public:
 
 private:
     void Pump();
+    // Until the application is woken, or it is time to take messages again.
+    void WaitForWake();
     void ShowReason();
     WindowRole RoleOf(HWND window) const;
     static LRESULT CALLBACK OnGetMessage(int code, WPARAM removal, LPARAM lParam) noexcept;

@@ -25,6 +25,10 @@ public:
     ConvertBatch& operator=(const ConvertBatch&) = delete;
 
     void Step() override;
+    void Wait(const std::function<bool()>& done) override { work_.Wait(done); }
+    bool WaitAfterStop(const std::function<bool()>& done) override {
+        return work_.WaitAfterStop(done);
+    }
     void Progress(int done) override;
     void Finish() override;
 

@@ -385,9 +385,12 @@ bool MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& res
     }
     case WM_ENDSESSION:
         // The end, wherever it arrives: when this returns, the program may be ended at any moment.
-        // The work under way stops at its next step, if there is one, and nothing signs off.
-        if (wParam)
+        // The writer gives up what it has not published, the work under way stops at its next
+        // step, if there is one, and nothing signs off.
+        if (wParam) {
             application_.EndSession();
+            form_->OnEndSession();
+        }
         return true;
     case WM_SIZE:
         scroller_.Update();

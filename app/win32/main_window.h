@@ -56,6 +56,7 @@ public:
     Path ExecutablePath() const override { return process_.executablePath; }
     std::string CommandLine() const override { return process_.commandLine; }
     std::unique_ptr<ExportBatch> BeginBatch(int total) override;
+    void Wake() override { application_.Wake(); }
 
     bool HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 

@@ -25,6 +25,9 @@ inline void DestroyImageListHandle(HIMAGELIST list) noexcept {
 inline void DeleteDeviceContext(HDC dc) noexcept {
     ::DeleteDC(dc);
 }
+inline void CloseKernelHandle(HANDLE handle) noexcept {
+    ::CloseHandle(handle);
+}
 // A device context from GetDC goes back to the window it came from.
 inline void ReleaseWindowDC(HDC dc) noexcept {
     ::ReleaseDC(::WindowFromDC(dc), dc);
@@ -36,6 +39,7 @@ using UniqueIcon = UniqueHandle<HICON, DestroyIconHandle>;
 using UniqueHook = UniqueHandle<HHOOK, UnhookHook>;
 using UniqueImageList = UniqueHandle<HIMAGELIST, DestroyImageListHandle>;
 using UniqueDC = UniqueHandle<HDC, DeleteDeviceContext>;
+using UniqueEvent = UniqueHandle<HANDLE, CloseKernelHandle>;
 using UniqueWindowDC = UniqueHandle<HDC, ReleaseWindowDC>;
 
 // The screen's device context, for measuring text.

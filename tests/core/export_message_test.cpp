@@ -1,3 +1,4 @@
+#include "gateway/export_files.h"
 #include "platform/files.h"
 #include "support/mail_messages.h"
 #include "support/memory_controls.h"
@@ -38,21 +39,32 @@ const std::string Image = std::string(70000, '\x89');
 #ifdef _WIN32
 using testing_support::ImportPatch;
 
-// The program's calls on its files, through its import table while the object lives: each flush of
-// a file, mark for deletion cleared and rename is logged ("flush", "keep", "name 1.API"), and a
-// creation of, or a rename onto, `denied` answered with `denial`, as Windows answers for a name
-// being deleted or held by a scanner; with `hold`, the file to be renamed is then held open too.
+// The program's calls on its files, through its import table while the object lives: each flush
+// of a file or a folder, mark for deletion cleared and rename is logged ("flush", "flush folder",
+// "keep", "name 1.API", the last with " while writable" when a handle that may write the file is
+// open), and the creation of, or the rename onto, `denied` answered with `denial` the first
+// `times` times (0: always), as Windows answers for a name being deleted or held by a scanner.
 class FileCalls {
 public:
-    explicit FileCalls(std::filesystem::path denied = {}, DWORD denial = 0)
-        : denied_(denied.make_preferred().wstring()), denial_(denial) {
+    explicit FileCalls(std::filesystem::path denied = {}, DWORD denial = 0, int times = 0)
+        : denied_(denied.make_preferred().wstring()), denial_(denial), times_(times) {
         calls = this;
     }
     Log log;
 
 private:
+    bool Deny(const std::wstring& name) {
+        if (name != denied_ || (times_ > 0 && denials_ == times_))
+            return false;
+        ++denials_;
+        SetLastError(denial_);
+        return true;
+    }
     static BOOL WINAPI Flush(HANDLE file) {
-        calls->log.push_back("flush");
+        BY_HANDLE_FILE_INFORMATION info{};
+        GetFileInformationByHandle(file, &info);
+        calls->log.push_back(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? "flush folder"
+                                                                              : "flush");
         return calls->flush_.original(file);
     }
     static BOOL WINAPI Set(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD size) {
@@ -60,28 +72,31 @@ private:
             calls->log.push_back("keep");
         return calls->set_.original(file, kind, info, size);
     }
+    static BOOL WINAPI Rename(const wchar_t* from, const wchar_t* to, DWORD flags) {
+        // A reader that does not share writing is refused while a handle may write.
+        const HANDLE reader =
+            calls->create_.original(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+        calls->log.push_back("name " + std::filesystem::path(to).filename().string() +
+                             (reader == INVALID_HANDLE_VALUE ? " while writable" : ""));
+        CloseHandle(reader);
+        if (calls->Deny(to))
+            return FALSE;
+        return calls->rename_.original(from, to, flags);
+    }
     static HANDLE WINAPI Create(const wchar_t* name, DWORD access, DWORD share,
                                 SECURITY_ATTRIBUTES* security, DWORD how, DWORD flags,
                                 HANDLE model) {
-        if (how == CREATE_NEW && calls->denied_ == name)
-            return SetLastError(calls->denial_), INVALID_HANDLE_VALUE;
+        if (how == CREATE_NEW && calls->Deny(name))
+            return INVALID_HANDLE_VALUE;
         return calls->create_.original(name, access, share, security, how, flags, model);
-    }
-    static BOOL WINAPI Rename(const wchar_t* from, const wchar_t* to, DWORD flags) {
-        // Still open, the request cannot be held by a scanner that opens files as they close.
-        const HANDLE scan = calls->create_.original(from, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                    OPEN_EXISTING, 0, nullptr);
-        calls->log.push_back((scan == INVALID_HANDLE_VALUE ? "name " : "closed, name ") +
-                             std::filesystem::path(to).filename().string());
-        CloseHandle(scan);
-        if (calls->denied_ != to)
-            return calls->rename_.original(from, to, flags);
-        return SetLastError(calls->denial_), FALSE;
     }
 
     inline static FileCalls* calls = nullptr;
     std::wstring denied_;
     DWORD denial_;
+    int times_;
+    int denials_ = 0;
     ImportPatch<decltype(&FlushFileBuffers)> flush_{&FlushFileBuffers, &Flush};
     ImportPatch<decltype(&SetFileInformationByHandle)> set_{&SetFileInformationByHandle, &Set};
     ImportPatch<decltype(&CreateFileW)> create_{&CreateFileW, &Create};
@@ -189,27 +204,21 @@ TEST_F(ExportTest, MessageWithThreeAttachmentsInMailboxOrder) {
                    "get AttachmentPathName", "get AttachmentName"}));
 }
 
-// On Windows each of the five files is on the disk before the request takes its name, and the
-// marks for deletion are cleared only then.
+// On Windows each of the five files is on the disk before the request takes its name, the marks
+// cleared only then, no handle that may write the request open when it does, and its folder's
+// names put on the disk after.
 TEST_F(ExportTest, BodyIsCompleteAndEachCopyMadeBeforeTheRequestNamesThem) {
     Start();
-    std::vector<std::string> seen;
-    f.mailbox.onCall = [&](const std::string& op) {
-        if (op == "get AttachmentName")
-            seen.push_back(op + " " + folder.Listing("ATT_IN") + ", " + folder.Listing("API_IN"));
-    };
 #ifdef _WIN32
     const FileCalls calls;
 #endif
     EXPECT_EQ(Select(2), ExportOutcome::Exported);
-    EXPECT_EQ(seen, (std::vector<std::string>{"get AttachmentName 1.0 1.MSG, 1.tmp",
-                                              "get AttachmentName 1.0 1.1 1.MSG, 1.tmp",
-                                              "get AttachmentName 1.0 1.1 1.2 1.MSG, 1.tmp"}));
 #ifdef _WIN32
     EXPECT_EQ(calls.log, (Log{"flush", "flush", "flush", "flush", "flush", "keep", "keep", "keep",
-                              "keep", "keep", "name 1.API"}));
+                              "keep", "keep", "name 1.API", "flush folder"}));
 #endif
-    EXPECT_EQ(folder.Listing("API_IN"), "1.API") << "named only once whole";
+    EXPECT_EQ(folder.Listing("API_IN"), "1.API");
+    EXPECT_EQ(folder.Listing("ATT_IN"), "1.0 1.1 1.2 1.MSG");
 }
 
 // Export numbers have no leading zeros, up to the largest; past it nothing is exported and the
@@ -241,7 +250,6 @@ TEST_F(ExportTest, ExportNumbersHaveNoLeadingZerosUpToTheLargest) {
     }
     EXPECT_EQ(last.Values().ExportCounter, 2147483647);
     EXPECT_EQ(folder.Listing("API_IN"), "10.API 2147483647.API");
-    EXPECT_TRUE(f.mailbox.log.empty());
 }
 
 // Without a user name on the command line, the request goes to the name typed last.
@@ -313,6 +321,8 @@ struct NumberingCase {
     // On Windows, the creation of, or the rename onto, this one denied with this error.
     std::string denied = {};
     unsigned long denial = 0;
+    // How many times (0: always).
+    int times = 0;
 };
 
 class ExportNumbering : public ExportTest, public testing::WithParamInterface<NumberingCase> {};
@@ -340,7 +350,7 @@ TEST_P(ExportNumbering, FollowsTheFilesOfEarlierRuns) {
     write(GetParam().meanwhile);
     std::set<std::string> files = listing();
 #ifdef _WIN32
-    const FileCalls denying(gateway / GetParam().denied, GetParam().denial);
+    const FileCalls denying(gateway / GetParam().denied, GetParam().denial, GetParam().times);
 #else
     if (GetParam().denial)
         GTEST_SKIP() << "only Windows denies a name";
@@ -407,6 +417,7 @@ INSTANTIATE_TEST_SUITE_P(
         NumberingCase{"PastACopyBeingDeleted", {}, 2, {"ATT_IN/1.0"}, "ATT_IN/1.0", 5},
         NumberingCase{"PastARequestNameHeld", {}, 2, {"API_IN/1.API"}, "API_IN/1.API", 32},
         NumberingCase{"NotPastADeniedNameThatIsNotThere", {}, 0, {}, "ATT_IN/1.MSG", 5},
+        NumberingCase{"ADeniedNameGoneAtOnceIsTriedAgain", {}, 1, {}, "API_IN/1.API", 32, 2},
         NumberingCase{"NoneLeftWhenTheLastIsTakenMeanwhile",
                       {"API_IN/2147483646.API"},
                       0,
@@ -432,8 +443,11 @@ TEST_F(ExportTest, MissingApiInWarnsSignsOffAndClosesWritingNothing) {
     f.form.ConvertAll();
 
     EXPECT_EQ(f.host.dialogs, (Log{"Unable to create API Gateway file!"}));
-    EXPECT_EQ(f.mailbox.log, (Log{"DIALOG Unable to create API Gateway file!", "CLOSE",
-                                  "get SessionID", "SignOff"}));
+    // The second message is read while the first one's files are written.
+    EXPECT_EQ(Log(f.mailbox.log.end() - 5, f.mailbox.log.end()),
+              (Log{"get AttachmentName", "DIALOG Unable to create API Gateway file!", "CLOSE",
+                   "get SessionID", "SignOff"}));
+    EXPECT_EQ(f.subjectList.selected, 0);
     EXPECT_EQ(f.form.Values().ExportCounter, 1) << "Convert stopped after the first export";
     EXPECT_EQ(folder.Listing("ATT_IN"), "");
     EXPECT_TRUE(f.messageView.text.empty());
@@ -462,7 +476,8 @@ TEST_F(ExportTest, MissingAttInEndsConvertAfterTheFirstExport) {
     EXPECT_EQ(folder.Listing("API_IN"), "") << "the incomplete request was removed";
     EXPECT_EQ(f.host.closeCount, 0);
     EXPECT_TRUE(f.host.dialogs.empty());
-    EXPECT_EQ(f.messageView.text, "Hello\r\nworld");
+    EXPECT_EQ(f.subjectList.selected, -1) << "nothing was exported whole";
+    EXPECT_EQ(f.messageView.text, "");
 }
 
 TEST_F(ExportTest, AttachmentThatCannotBeCopiedEndsTheExport) {
@@ -480,7 +495,8 @@ TEST_F(ExportTest, AttachmentThatCannotBeCopiedEndsTheExport) {
     EXPECT_EQ(f.form.Values().ExportCounter, 3) << "Convert ended with the failed export";
     EXPECT_EQ(folder.Listing("API_IN"), "1.API 2.API") << "no request names a missing copy";
     EXPECT_EQ(folder.Listing("ATT_IN"), "1.MSG 2.0 2.MSG") << "the failed export left files";
-    EXPECT_EQ(f.attachmentList.items.size(), 2u);
+    EXPECT_EQ(f.subjectList.selected, 1) << "the last one exported whole";
+    EXPECT_EQ(f.attachmentList.items.size(), 1u);
 }
 
 // The view's refusal (the window's own is MemoView.TextBeyondItsCapacityIsAnError) passes out of
@@ -497,7 +513,7 @@ TEST_F(ExportTest, TextTooLongForTheMessageViewEndsTheExportBeforeTheBody) {
     EXPECT_EQ(f.mailbox.log.back(), "get MsgNoteText") << "no attachment read after the refusal";
     EXPECT_EQ(folder.Listing("ATT_IN"), "");
     EXPECT_EQ(folder.Listing("API_IN"), "");
-    EXPECT_EQ(f.form.Values().ExportCounter, 1);
+    EXPECT_EQ(f.form.Values().ExportCounter, 0) << "no number is claimed for a message not read";
 }
 
 // A request whose name is denied though no file holds it fails the export, which leaves nothing:
@@ -536,12 +552,12 @@ TEST_P(ExportMailboxFailure, LeavesNoFileBehind) {
     EXPECT_EQ(f.mailbox.log.back(), "FAIL " + GetParam());
     EXPECT_EQ(folder.Listing("API_IN"), "");
     EXPECT_EQ(folder.Listing("ATT_IN"), "");
-    EXPECT_EQ(f.form.Values().ExportCounter, 1);
+    EXPECT_EQ(f.form.Values().ExportCounter, 0);
     EXPECT_EQ(f.host.closeCount, 0);
 
     f.mailbox.faults.clear();
     EXPECT_EQ(Select(2), ExportOutcome::Exported);
-    EXPECT_EQ(Request(2), ExpectedRequest(2, "Three", "ACME.MAIN.jsmith", "Cy",
+    EXPECT_EQ(Request(1), ExpectedRequest(1, "Three", "ACME.MAIN.jsmith", "Cy",
                                           {"report.pdf", "notes.txt", "image.png"}));
 }
 
@@ -551,34 +567,35 @@ INSTANTIATE_TEST_SUITE_P(EachRead, ExportMailboxFailure,
                                          "put AttachmentIndex", "get AttachmentPathName",
                                          "get AttachmentName"));
 
-// What stops an export between two pieces of a copy (the window's work, when the user asks)
-// passes out of it unchanged, and the export leaves none of its files behind.
-TEST_F(ExportTest, AnExportStoppedWhileItCopiesLeavesNothing) {
+// The writer gives an export up at any of its checkpoints, between two numbers tried and the last
+// before its request takes its name included: what it throws passes out unchanged, and nothing of
+// the export is left.
+TEST_F(ExportTest, AnExportGivenUpAtAnyCheckpointLeavesNothing) {
     Start();
+    const auto taken = [&] { WriteBytes(folder.AttIn("1.MSG"), "taken"); };
+    const ExportJob job =
+        ReadForExport(f.mailbox, {f.messageView, f.attachmentList}, 2, {"ACME", "MAIN", "jsmith"});
     struct Stopped {};
-    int pieces = 0;
-    MessageExport message(f.mailbox, {f.messageView, f.attachmentList},
-                          {f.form.Values().GatewayDir, "ACME", "MAIN", "jsmith"}, 1, [&] {
-                              if (++pieces == 2)
-                                  throw Stopped();
-                          });
-    ASSERT_TRUE(message.Begin());
-    EXPECT_THROW(message.Write(2), Stopped);
-    EXPECT_EQ(pieces, 2) << "the second copy's first piece";
-    EXPECT_EQ(f.mailbox.log.back(), "get AttachmentPathName");
-    EXPECT_EQ(folder.Listing("API_IN"), "");
-    EXPECT_EQ(folder.Listing("ATT_IN"), "");
-}
-
-// The export takes its messages between two tries of taken numbers: a stop there ends it, no
-// subject selected when none was exported whole.
-TEST_F(ExportTest, AStopBetweenTwoTakenNumbersEndsTheExport) {
-    Start();
-    WriteBytes(folder.AttIn("1.MSG"), "taken");
-    f.host.stopAtStep = f.host.workSteps + 1;
-    EXPECT_EQ(Select(0), ExportOutcome::Stopped);
-    EXPECT_EQ(folder.Listing("ATT_IN"), "1.MSG");
-    EXPECT_EQ(f.subjectList.selected, -1);
+    const auto write = [&](int stopAt) {
+        std::int32_t counter = 0;
+        int checkpoints = 0;
+        WriteExport(f.form.Values().GatewayDir, job, counter, [&](Checkpoint) {
+            if (++checkpoints == stopAt)
+                throw Stopped();
+        });
+        return checkpoints;
+    };
+    taken();
+    const int all = write(0);
+    EXPECT_GE(all, 10) << "between the numbers, before the body, each copy and its piece, the name";
+    EXPECT_EQ(folder.Listing("API_IN"), "2.API");
+    for (int stopAt = 1; stopAt <= all; ++stopAt) {
+        std::filesystem::remove_all(folder.Gateway());
+        folder.MakeGatewayTree();
+        taken();
+        EXPECT_THROW(write(stopAt), Stopped) << stopAt;
+        EXPECT_EQ(folder.Listing("API_IN") + folder.Listing("ATT_IN"), "1.MSG") << stopAt;
+    }
 }
 
 // The export asks the mailbox for no count to check the position against: it sets the position,
@@ -670,89 +687,96 @@ TEST_P(Convert, ExportsInListOrderAndStopsWhereAnExportDoesNot) {
 
 INSTANTIATE_TEST_SUITE_P(
     Batches, Convert,
-    testing::Values(ConvertCase{"ThreeMessages",
-                                3,
-                                true,
-                                {},
-                                [](const auto& calls) {
-                                    return Joined({{"BATCH 3"},
-                                                   calls(0),
-                                                   {"PROGRESS 1"},
-                                                   calls(1),
-                                                   {"PROGRESS 2"},
-                                                   calls(2),
-                                                   {"PROGRESS 3", "FINISH", "END"}});
-                                }},
-                    ConvertCase{"NoRequestFile",
-                                3,
-                                false,
-                                {},
-                                [](const auto&) {
-                                    return Log{
-                                        "BATCH 3", "DIALOG Unable to create API Gateway file!",
-                                        "CLOSE",   "get SessionID",
-                                        "SignOff", "FINISH",
-                                        "END"};
-                                }},
-                    // The start-up reads the first text: the third read is the second export's.
-                    ConvertCase{"AnExportThatFails",
-                                3,
-                                true,
-                                {{"get MsgNoteText", 3}},
-                                [](const auto& calls) {
-                                    return Joined(
-                                        {{"BATCH 3"},
-                                         calls(0),
-                                         {"PROGRESS 1"},
-                                         {"put MsgIndex 1", "get MsgSubject",
-                                          "get MsgOrigDisplayName", "FAIL get MsgNoteText", "END",
-                                          "ERROR Injected failure of get MsgNoteText"}});
-                                }},
-                    // A stop between two exports: the batch makes no further one.
-                    ConvertCase{"StoppedByTheUser",
-                                3,
-                                true,
-                                {},
-                                [](const auto& calls) {
-                                    return Joined({{"BATCH 3"},
-                                                   calls(0),
-                                                   {"PROGRESS 1"},
-                                                   calls(1),
-                                                   {"PROGRESS 2", "FINISH", "END"}});
-                                },
-                                2},
-                    // A stop within the copy of the third message's second attachment: that
-                    // export is abandoned, nothing of it left, the ones before whole, and the
-                    // views show the second again.
-                    ConvertCase{"StoppedWithinACopy",
-                                3,
-                                true,
-                                {},
-                                [](const auto& calls) {
-                                    Log third = calls(2);
-                                    third.resize(third.size() - 5);
-                                    return Joined({{"BATCH 3"},
-                                                   calls(0),
-                                                   {"PROGRESS 1"},
-                                                   calls(1),
-                                                   {"PROGRESS 2"},
-                                                   third,
-                                                   {"put MsgIndex 1", "get MsgNoteText",
-                                                    "get AttachmentCount", "get AttachmentCount",
-                                                    "put AttachmentIndex 0",
-                                                    "get AttachmentPathName", "FINISH", "END"}});
-                                },
-                                0,
-                                5,
-                                "1.MSG 2.0 2.MSG"},
-                    // An empty list exports nothing.
-                    ConvertCase{"AnEmptyList",
-                                0,
-                                true,
-                                {},
-                                [](const auto&) {
-                                    return Log{"BATCH 0", "FINISH", "END"};
-                                }}),
+    // Each message is read while the one before is written; its progress shows once it is whole.
+    testing::Values(
+        ConvertCase{"ThreeMessages",
+                    3,
+                    true,
+                    {},
+                    [](const auto& calls) {
+                        return Joined({{"BATCH 3"},
+                                       calls(0),
+                                       calls(1),
+                                       {"PROGRESS 1"},
+                                       calls(2),
+                                       {"PROGRESS 2", "PROGRESS 3", "FINISH", "END"}});
+                    }},
+        ConvertCase{"NoRequestFile",
+                    3,
+                    false,
+                    {},
+                    [](const auto& calls) {
+                        return Joined({{"BATCH 3"},
+                                       calls(0),
+                                       calls(1),
+                                       {"DIALOG Unable to create API Gateway file!", "CLOSE",
+                                        "get SessionID", "SignOff", "FINISH", "END"}});
+                    }},
+        // The start-up reads the first text: the third read is the second export's.
+        // The first is written whole before the error shows, and shown again.
+        ConvertCase{"AnExportThatFails",
+                    3,
+                    true,
+                    {{"get MsgNoteText", 3}},
+                    [](const auto& calls) {
+                        return Joined({{"BATCH 3"},
+                                       calls(0),
+                                       {"put MsgIndex 1", "get MsgSubject",
+                                        "get MsgOrigDisplayName", "FAIL get MsgNoteText",
+                                        "put MsgIndex 0", "get MsgNoteText", "get AttachmentCount",
+                                        "END", "ERROR Injected failure of get MsgNoteText"}});
+                    }},
+        // A stop between two exports: the third, read, is not written, and the views
+        // show the second again.
+        ConvertCase{"StoppedByTheUser",
+                    3,
+                    true,
+                    {},
+                    [](const auto& calls) {
+                        return Joined(
+                            {{"BATCH 3"},
+                             calls(0),
+                             calls(1),
+                             {"PROGRESS 1"},
+                             calls(2),
+                             {"PROGRESS 2", "put MsgIndex 1", "get MsgNoteText",
+                              "get AttachmentCount", "get AttachmentCount", "put AttachmentIndex 0",
+                              "get AttachmentPathName", "FINISH", "END"}});
+                    },
+                    2,
+                    0,
+                    "1.MSG 2.0 2.MSG"},
+        // A stop once the third is written (the eighth step, its wait; each export is
+        // given, and each but the first waited for, then shown, with a step): it
+        // counts, and the views show it.
+        ConvertCase{"StoppedAsTheLastIsWritten",
+                    3,
+                    true,
+                    {},
+                    [](const auto& calls) {
+                        return Joined(
+                            {{"BATCH 3"},
+                             calls(0),
+                             calls(1),
+                             {"PROGRESS 1"},
+                             calls(2),
+                             {"PROGRESS 2", "put MsgIndex 2", "get MsgNoteText",
+                              "get AttachmentCount", "get AttachmentCount", "put AttachmentIndex 0",
+                              "get AttachmentPathName", "put AttachmentIndex 1",
+                              "get AttachmentPathName", "put AttachmentIndex 2",
+                              "get AttachmentPathName", "FINISH", "END"}});
+                    },
+                    0,
+                    8,
+                    "1.MSG 2.0 2.MSG 3.0 3.1 3.2 3.MSG"},
+        // An empty list exports nothing.
+        ConvertCase{"AnEmptyList",
+                    0,
+                    true,
+                    {},
+                    [](const auto&) {
+                        return Log{"BATCH 0", "FINISH", "END"};
+                    }}),
     [](const testing::TestParamInfo<ConvertCase>& info) { return std::string(info.param.name); });
 
 } // namespace

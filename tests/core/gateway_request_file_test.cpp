@@ -3,7 +3,6 @@
 #include "platform/paths.h"
 #include "support/mail_messages.h"
 #include "support/program_folder.h"
-#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +12,6 @@
 
 namespace kelvor {
 namespace {
-
-using test::ReadBytes;
-using test::TempDir;
 
 struct Request {
     std::int32_t n;
@@ -27,37 +23,18 @@ struct Request {
     std::vector<std::string> attachmentNames;
 };
 
-// Writes a request through each of the file's line writers in the order of a request's lines,
-// so that the tests here see the lines' texts; the order the export itself writes them in is
-// checked by ExportTest against requests written out.
-void WriteRequest(RequestFile& file, const Request& request) {
-    file.WriteHeader();
-    file.WriteSubject(request.subject);
-    file.WriteTo(request.qualifier1, request.qualifier2, request.targetUser);
-    file.WriteFromText(request.sender);
-    file.WriteMsgFile(request.n);
-    if (!request.attachmentNames.empty()) {
-        file.WriteAttachFile();
-        for (std::size_t k = 0; k < request.attachmentNames.size(); ++k) {
-            if (k > 0) {
-                file.WriteEntrySeparator();
-            }
-            file.WriteCurrentFile(request.n, static_cast<std::int32_t>(k));
-            file.WriteOriginalFile(request.attachmentNames[k]);
-        }
-        file.WriteAttachmentsEnd();
-    }
-    file.WriteEnd();
-}
-
+// The job of a request with these values; its body and copies' sources play no part.
 std::string WrittenRequest(const Request& request) {
-    TempDir dir;
-    const std::filesystem::path path = dir / "request.API";
-    RequestFile file;
-    EXPECT_TRUE(file.Create(dir / "request.tmp", path));
-    WriteRequest(file, request);
-    file.Close();
-    return ReadBytes(path);
+    ExportJob job{request.subject,
+                  request.qualifier1,
+                  request.qualifier2,
+                  request.targetUser,
+                  request.sender,
+                  "",
+                  {}};
+    for (const std::string& name : request.attachmentNames)
+        job.attachments.push_back({Path(), name});
+    return RequestText(request.n, job);
 }
 
 struct RequestCase {
@@ -156,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Every value that reaches a request line tries to start a line of its own; each line break,
 // whatever its form, becomes one blank and the keyword lines stay as they are.
-TEST(RequestFile, KeepsLineBreaksInValuesOutOfTheLines) {
+TEST(RequestText, KeepsLineBreaksInValuesOutOfTheLines) {
     const std::string inject = "x\r\n-END-\r\nTO= evil;\rMSG-FILE= 9.MSG;\n\n\r\r\nz";
     const std::string flat = "x -END- TO= evil; MSG-FILE= 9.MSG;    z";
     const std::string bytes = WrittenRequest({5, inject, inject, inject, inject, inject, {inject}});
@@ -189,103 +166,6 @@ INSTANTIATE_TEST_SUITE_P(
                     ValueCase{"\n\r", "  "}, ValueCase{"\r", " "}, ValueCase{"\n", " "},
                     ValueCase{"\r\r\n\n", "   "}, ValueCase{"a\r\nb", "a b"},
                     ValueCase{std::string("a\0;\t,\x1a", 6), std::string("a\0;\t,\x1a", 6)}));
-
-TEST(RequestFile, WritesLongValuesWhole) {
-    TempDir dir;
-    const std::filesystem::path path = dir / "1.API";
-    // Values longer than the buffer, around its size and across its boundary.
-    const std::string longSubject(200000, 's');
-    const std::string senders[] = {std::string(65535, 'a'), std::string(65536, 'b'), "c"};
-    RequestFile file;
-    ASSERT_TRUE(file.Create(dir / "1.tmp", path));
-    file.WriteSubject(longSubject);
-    std::string expected = "SUBJECT= " + longSubject + ";\r\n";
-    for (const std::string& sender : senders) {
-        file.WriteFromText(sender);
-        expected += "FROM-TEXT= " + sender + ";\r\n";
-    }
-    file.Close();
-    EXPECT_EQ(ReadBytes(path), expected);
-}
-
-TEST(RequestFile, WritesManyRequestsInARow) {
-    TempDir dir;
-    for (std::int32_t n = 1; n <= 50; ++n) {
-        RequestFile file;
-        ASSERT_TRUE(file.Create(dir / "writing", dir / (std::to_string(n) + ".API")));
-        WriteRequest(file, {n, "S" + std::to_string(n), "A", "B", "u", "F", {}});
-        file.Close();
-    }
-    for (std::int32_t n = 1; n <= 50; ++n) {
-        const std::string number = std::to_string(n);
-        EXPECT_EQ(ReadBytes(dir / (number + ".API")),
-                  testing_support::ExpectedRequest(n, "S" + number, "A.B.u", "F", {}))
-            << number;
-    }
-    EXPECT_FALSE(std::filesystem::exists(dir / "writing"));
-}
-
-TEST(RequestFile, ReportsAFileItCannotCreate) {
-    TempDir dir;
-    RequestFile file;
-    EXPECT_FALSE(file.Create(dir / "API_IN/1.tmp", dir / "API_IN/1.API"));
-    EXPECT_FALSE(file.IsOpen());
-}
-
-TEST(RequestFile, DiscardRemovesAnUnfinishedFile) {
-    TempDir dir;
-    RequestFile file;
-    ASSERT_TRUE(file.Create(dir / "3.tmp", dir / "3.API"));
-    file.WriteHeader();
-    EXPECT_TRUE(file.Discard());
-    EXPECT_FALSE(file.IsOpen());
-    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
-}
-
-// A request that cannot be given its name for another reason is reported, and Discard then
-// removes it.
-TEST(RequestFile, ThatCannotBeNamedIsReportedAndDiscarded) {
-    TempDir dir;
-    const std::filesystem::path tooLong = dir / (std::string(300, 'n') + ".API");
-    RequestFile file;
-    ASSERT_TRUE(file.Create(dir / "3.tmp", tooLong));
-    file.WriteHeader();
-    try {
-        file.Close();
-        FAIL() << "no error";
-    } catch (const Error& error) {
-        const std::string start =
-            "Cannot rename " + (dir / "3.tmp").string() + " to " + tooLong.string() + ": ";
-        EXPECT_EQ(std::string(error.what()).substr(0, start.size()), start);
-    }
-    EXPECT_TRUE(file.Discard());
-    EXPECT_FALSE(std::filesystem::exists(dir / "3.tmp"));
-}
-
-TEST(RequestFile, RemovesWhatWasWrittenUnderItsTemporaryNameWhenLeftOpen) {
-    TempDir dir;
-    {
-        RequestFile file;
-        ASSERT_TRUE(file.Create(dir / "4.tmp", dir / "4.API"));
-        file.WriteHeader();
-        file.WriteSubject("cut");
-    }
-    EXPECT_FALSE(std::filesystem::exists(dir / "4.tmp"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "4.API"));
-}
-
-TEST(RequestFile, RemovesTheOpenFileWhenCreatingTheNext) {
-    TempDir dir;
-    RequestFile file;
-    ASSERT_TRUE(file.Create(dir / "1.tmp", dir / "1.API"));
-    file.WriteLine("first");
-    ASSERT_TRUE(file.Create(dir / "2.tmp", dir / "2.API"));
-    file.WriteLine("second");
-    file.Close();
-    EXPECT_FALSE(std::filesystem::exists(dir / "1.tmp"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "1.API"));
-    EXPECT_EQ(ReadBytes(dir / "2.API"), "second\r\n");
-}
 
 struct PathCase {
     std::filesystem::path path;

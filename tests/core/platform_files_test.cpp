@@ -1,12 +1,17 @@
 #include "platform/files.h"
 #include "platform/io_error.h"
+#include "platform/name_refusal.h"
 #include "platform/paths.h"
+#include "support/program_folder.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <span>
 #include <string>
+#include <tuple>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -123,6 +128,86 @@ TEST(OutputFile, CannotCreateInAMissingDirectory) {
     OutputFile file;
     EXPECT_FALSE(file.CreateNew(dir / "missing/out.txt"));
     EXPECT_FALSE(file.IsOpen());
+}
+
+// A file takes its name once whole, never another file's, and keeps the files it names with it:
+// a name that exists, or cannot be given, leaves them all for Discard; files neither kept nor
+// published go with their owner, and a file when its owner creates the next.
+TEST(OutputFile, TakesItsNameOnlyWhereNoFileHoldsIt) {
+    const std::string tooLong = std::string(300, 'n') + ".API";
+    // The name to give ("": none; "2.tmp": the next file created instead), and whether a file
+    // holds it; part of the error; the names in the folder then, and once the owners are gone.
+    const std::tuple<std::string, bool, std::string, std::string, std::string> rows[] = {
+        {"1.API", false, "", "1.API 1.MSG", "1.API 1.MSG"},
+        {"1.API", true, "1.API exists already", "1.API 1.MSG 1.tmp", "1.API"},
+        {tooLong, false, "Cannot rename ", "1.MSG 1.tmp", ""},
+        {"", false, "", "1.MSG 1.tmp", ""},
+        {"2.tmp", false, "", "1.MSG 2.tmp", ""},
+    };
+    for (std::size_t row = 0; row < std::size(rows); ++row) {
+        const auto& [name, held, error, then, after] = rows[row];
+        SCOPED_TRACE(row);
+        testing_support::ProgramFolder folder;
+        folder.MakeGatewayTree();
+        if (held)
+            WriteBytes(folder.ApiIn(name), "held");
+        {
+            OutputFile files[2];
+            for (OutputFile& file : files) {
+                ASSERT_TRUE(file.CreateNew(
+                    std::filesystem::path(folder.ApiIn(&file == files ? "1.tmp" : "1.MSG"))));
+                file.Write("whole");
+                file.Flush();
+            }
+            std::string raised;
+            try {
+                const std::filesystem::path path = folder.ApiIn(name);
+                if (name.ends_with(".tmp")) {
+                    ASSERT_TRUE(files[0].CreateNew(path));
+                } else if (!name.empty()) {
+                    files[0].Publish(path, std::span(files + 1, 1));
+                }
+            } catch (const Error& e) {
+                raised = e.what();
+            }
+            EXPECT_EQ(raised.empty(), error.empty()) << raised;
+            EXPECT_NE(raised.find(error), std::string::npos) << raised;
+            EXPECT_EQ(folder.Listing("API_IN"), then);
+            if (!error.empty()) {
+                EXPECT_TRUE(files[1].Discard());
+                EXPECT_TRUE(files[0].Discard());
+            }
+        }
+        EXPECT_EQ(folder.Listing("API_IN"), after);
+        if (after != "") {
+            EXPECT_EQ(ReadBytes(folder.ApiIn("1.API")), held ? "held" : "whole");
+        }
+    }
+}
+
+// A name the system refuses: taken when it exists or is listed, tried again a few times when
+// nothing holds it any more, a failure of the folder after that or for any other reason.
+TEST(JudgeRefusal, TakesTriesAgainOrFails) {
+    using enum Refusal;
+    // exists, denied, listed, attempt: the answer.
+    const std::tuple<bool, bool, bool, int, Refusal> rows[] = {
+        {true, false, false, 1, Taken},
+        {false, true, true, 1, Taken},
+        {false, true, true, RefusalAttempts, Taken},
+        {false, true, false, 1, TryAgain},
+        {false, true, false, RefusalAttempts - 1, TryAgain},
+        {false, true, false, RefusalAttempts, Failure},
+        {false, false, false, 1, Failure},
+        {false, false, true, 1, Failure},
+    };
+    for (const auto& [exists, denied, listed, attempt, refusal] : rows)
+        EXPECT_EQ(JudgeRefusal(exists, denied, listed, attempt), refusal)
+            << exists << denied << listed << attempt;
+    std::chrono::milliseconds total{};
+    for (int attempt = 1; attempt < RefusalAttempts; ++attempt)
+        total += RefusalPause(attempt);
+    EXPECT_GT(total, std::chrono::milliseconds(50)) << "a scanner lets go within a few hundredths";
+    EXPECT_LT(total, std::chrono::milliseconds(500)) << "a folder that denies writing fails soon";
 }
 
 TEST(WriteNewFile, WritesExactlyTheText) {

@@ -1,3 +1,4 @@
+#include "gateway/gateway_paths.h"
 #include "platform/paths.h"
 #include "support/memory_controls.h"
 #include "support/program_folder.h"
@@ -73,7 +74,7 @@ TEST_F(StartupTest, ReadsTheMailboxInOrderAndFillsTheViews) {
 // subjects listed; a close asked for meanwhile stops it there.
 TEST_F(StartupTest, StopsAtTheStepWhereTheUserClosesTheWindow) {
     const std::pair<int, std::vector<std::string>> stops[] = {
-        {1, {}}, {2, {}}, {3, {"First"}}, {4, {"First", "Second"}}};
+        {1, {}}, {2, {}}, {3, {}}, {4, {"First"}}, {5, {"First", "Second"}}};
     for (const auto& [step, listed] : stops) {
         MemoryForm form;
         form.host.executablePath = folder.ExecutablePath();
@@ -250,18 +251,24 @@ TEST_P(StartupUnlistableGateway, WarnsAndCloses) {
 
 INSTANTIATE_TEST_SUITE_P(Folders, StartupUnlistableGateway, testing::Values("API_IN", "ATT_IN"));
 
-// However many names the gateway holds, the window takes its messages while they are read: a
-// step every 256 names, besides one once the mailbox has fetched and one for each subject. With
-// 512 names in each folder, a count begun again in the second folder would give as many steps.
+// However many names the gateway holds, its scan can be given up while it reads them: a checkpoint
+// every 256 names of both folders (512 in each give four; counted again in the second, as many).
+// The window takes its messages while it waits for the scan: a step for that, besides one once the
+// mailbox has fetched and one for each subject.
 TEST_F(StartupTest, TheGatewayScanTakesItsMessages) {
     folder.MakeGatewayTree();
     for (int n = 1; n <= 512; ++n) {
         test::WriteBytes(folder.ApiIn(std::to_string(n) + ".API"), "");
         test::WriteBytes(folder.AttIn(std::to_string(n) + ".MSG"), "");
     }
+    int checkpoints = 0;
+    EXPECT_EQ(LastExportNumber(std::filesystem::path(folder.Gateway() + PathSeparator),
+                               [&] { ++checkpoints; }),
+              512);
+    EXPECT_EQ(checkpoints, 4);
     f.form.RunStartup();
     EXPECT_EQ(f.form.Values().ExportCounter, 512);
-    EXPECT_EQ(f.host.workSteps, 1 + 4 + 3);
+    EXPECT_EQ(f.host.workSteps, 1 + 1 + 3);
 }
 
 // A failure after the configuration is not the sequence's to catch: it escapes with its

@@ -2,7 +2,6 @@
 // disk stops with its error, leaves none of its files behind, and every export before it is
 // whole. The files: each write that meets the full disk says so.
 
-#include "gateway/request_file.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/io_error.h"
@@ -167,38 +166,10 @@ TEST(WriteNewFile, ReportsATextItCannotWriteInFullAndRemovesTheFile) {
     EXPECT_FALSE(fs::exists(full / "1.MSG"));
 }
 
-TEST(RequestFile, ReportsAFullDiskAtItsClose) {
-    const FullFolder full;
-    RequestFile file;
-    ASSERT_TRUE(file.Create(full / "1.tmp", full / "1.API"));
-    file.WriteHeader();
-    try {
-        file.Close();
-        FAIL() << "no error";
-    } catch (const EInOutError& error) {
-        EXPECT_STREQ(error.what(), "Disk full");
-    }
-    EXPECT_FALSE(fs::exists(full / "1.API"));
-    EXPECT_TRUE(file.Discard());
-}
-
 TEST(CopyToNewFile, ReportsAFullDiskAndRemovesTheCopy) {
     const FullFolder full;
     EXPECT_THROW(CopyToNewFile(full / "filler", full / "1.0").Keep(), CopyFailed);
     EXPECT_FALSE(fs::exists(full / "1.0"));
-}
-
-TEST(RequestFile, ReportsAFullDiskAtTheWriteThatFillsTheBuffer) {
-    const FullFolder full;
-    RequestFile file;
-    ASSERT_TRUE(file.Create(full / "1.tmp", full / "1.API"));
-    EXPECT_THROW(
-        {
-            for (int i = 0; i < 100000; ++i)
-                file.WriteSubject("a subject of some length");
-        },
-        EInOutError);
-    EXPECT_TRUE(file.Discard());
 }
 
 } // namespace

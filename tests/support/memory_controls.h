@@ -8,6 +8,7 @@
 #include "mailbox/mailbox_source.h"
 #include "platform/error.h"
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -134,6 +135,10 @@ public:
         return std::make_unique<Work>(*this);
     }
     void SetInputEnabled(bool enabled) override { Note(enabled ? "INPUT on" : "INPUT off"); }
+    void Wake() override {
+        ++wakes_;
+        wakes_.notify_all();
+    }
     Path ExecutablePath() const override { return executablePath; }
     std::string CommandLine() const override { return commandLine; }
     std::unique_ptr<ExportBatch> BeginBatch(int total) override {
@@ -146,6 +151,10 @@ private:
     public:
         explicit Work(MemoryHost& host) : host_(host) {}
         void Step() override { host_.Step(); }
+        void Wait(const std::function<bool()>& done) override { host_.Wait(done); }
+        bool WaitAfterStop(const std::function<bool()>& done) override {
+            return host_.WaitAfterStop(done);
+        }
 
     private:
         MemoryHost& host_;
@@ -156,6 +165,10 @@ private:
         Batch(MemoryHost& host, int total) : host_(host), total_(total) {}
         ~Batch() override { host_.NoteBatch("END"); }
         void Step() override { host_.Step(); }
+        void Wait(const std::function<bool()>& done) override { host_.Wait(done); }
+        bool WaitAfterStop(const std::function<bool()>& done) override {
+            return host_.WaitAfterStop(done);
+        }
         void Progress(int done) override {
             host_.progress.emplace_back(done, total_);
             host_.NoteBatch("PROGRESS " + std::to_string(done));
@@ -174,6 +187,22 @@ private:
         if (++workSteps == stopAtStep)
             throw WorkStopped();
     }
+    // One step a wait, once it is over, however long the writer took: the steps count alike in
+    // every run, and a stop there comes after what was waited for.
+    void Wait(const std::function<bool()>& done) {
+        WaitAfterStop(done);
+        Step();
+    }
+    bool WaitAfterStop(const std::function<bool()>& done) {
+        for (;;) {
+            const unsigned seen = wakes_.load();
+            if (done())
+                return true;
+            wakes_.wait(seen);
+        }
+    }
+
+    std::atomic<unsigned> wakes_ = 0;
 
     void NoteBatch(const std::string& entry) {
         if (batchJournal)
