@@ -173,12 +173,17 @@ void MainWindow::CreateControls() {
 }
 
 void MainWindow::Show(int showCommand) {
-    application_.ShowButton();
-    ShowWindow(window_.get(), showCommand == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
-    // Should the system have shown the window without activating it.
-    RunStartupOnce();
-    if (IsMinimizing(showCommand) && !application_.Terminated())
+    // A start asked to be minimized waits on the task-bar button from the first; the window shows
+    // when the button is restored.
+    if (IsMinimizing(showCommand)) {
         application_.Minimize();
+    } else {
+        application_.ShowButton();
+        ShowWindow(window_.get(),
+                   showCommand == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    }
+    // Should the system have shown the window without activating it, or not shown it.
+    RunStartupOnce();
 }
 
 void MainWindow::ShowErrorDialog(const std::string& text) {
