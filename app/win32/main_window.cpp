@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace kelvor::win32 {
 namespace {
@@ -296,7 +297,11 @@ LRESULT CALLBACK MainWindow::SubjectListProc(HWND list, UINT message, WPARAM wPa
         constexpr LPARAM WasDown = 1 << 30;
         window.keyRepeating_ = (lParam & WasDown) != 0;
         const LRESULT result = DefSubclassProc(list, message, wParam, lParam);
-        window.keyRepeating_ = false;
+        // An export that took messages meanwhile may have taken the key's coming up, and dropped
+        // it: the repeat ends all the same.
+        if (std::exchange(window.keyRepeating_, false) &&
+            GetKeyState(static_cast<int>(wParam)) >= 0)
+            window.application_.Guarded([&window] { window.views_.EndRepeat(); });
         return result;
     }
     case WM_KEYUP:
