@@ -5,8 +5,9 @@
 namespace kelvor {
 
 // When views that a run of exports keeps in memory are brought up to date on the screen: not
-// sooner than a given gap after the last time, and never so often that bringing them up to date
-// takes more than a fortieth of the time. It is the controls, not the exports, that are slow.
+// sooner than a given gap after the last time, nor than 39 times as long as the last time took,
+// so that refreshes of a steady cost take at most a fortieth of the time. It is the controls, not
+// the exports, that are slow.
 class RefreshPacer {
 public:
     using Clock = std::chrono::steady_clock;

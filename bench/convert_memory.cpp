@@ -73,10 +73,12 @@ int wmain(int argc, wchar_t** argv) {
         const int requests = CountFiles(folder + L"\\gateway\\API_IN\\*.API");
         std::printf("Working set now: %.1f MiB after start-up, %.1f MiB after Convert\n",
                     afterStart.nowMiB, afterConvert.nowMiB);
-        std::printf("Peak working set: %.1f MiB after start-up, %.1f MiB after Convert of %d "
-                    "messages (%d request files); growth %.1f MiB (goal: at most 8 MiB)\n",
-                    afterStart.peakMiB, afterConvert.peakMiB, Messages, requests,
-                    afterConvert.peakMiB - afterStart.peakMiB);
+        const double growth = afterConvert.peakMiB - afterStart.peakMiB;
+        std::printf("Peak working set, one run: %.1f MiB after start-up, %.1f MiB after Convert "
+                    "of %d messages (%d request files); growth %.1f MiB (goal: at most 8 MiB, "
+                    "%s)\n",
+                    afterStart.peakMiB, afterConvert.peakMiB, Messages, requests, growth,
+                    growth <= 8.0 ? "met" : "MISSED");
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_convert_memory: %s\n", e.what());

@@ -55,9 +55,10 @@ int wmain(int argc, wchar_t** argv) {
             window = std::min(window, k);
             lister = std::min(lister, l);
         }
-        std::printf("Start-up listing of %d messages: kelvor.exe %.3f s; lister without a window "
-                    "%.3f s; ratio %.3f (goal: at most 1.5)\n",
-                    Messages, window, lister, window / lister);
+        const double ratio = window / lister;
+        std::printf("Start-up listing of %d messages, the best of %d rounds: kelvor.exe %.3f s; "
+                    "lister without a window %.3f s; ratio %.3f (goal: at most 1.5, %s)\n",
+                    Messages, Rounds, window, lister, ratio, ratio <= 1.5 ? "met" : "MISSED");
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_startup_listing: %s\n", e.what());

@@ -44,7 +44,8 @@ void Application::ShowButton() {
 }
 
 void Application::Minimize() {
-    if (main_ && IsWindowVisible(main_)) {
+    // Also before the main window was ever shown: restoring shows it.
+    if (main_) {
         ShowWindow(main_, SW_HIDE);
         mainHidden_ = true;
     }

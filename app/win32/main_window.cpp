@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 namespace kelvor::win32 {
 namespace {
@@ -173,12 +174,17 @@ void MainWindow::CreateControls() {
 }
 
 void MainWindow::Show(int showCommand) {
-    application_.ShowButton();
-    ShowWindow(window_.get(), showCommand == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
-    // Should the system have shown the window without activating it.
-    RunStartupOnce();
-    if (IsMinimizing(showCommand) && !application_.Terminated())
+    // A start asked to be minimized waits on the task-bar button from the first; the window shows
+    // when the button is restored.
+    if (IsMinimizing(showCommand)) {
         application_.Minimize();
+    } else {
+        application_.ShowButton();
+        ShowWindow(window_.get(),
+                   showCommand == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    }
+    // Should the system have shown the window without activating it, or not shown it.
+    RunStartupOnce();
 }
 
 void MainWindow::ShowErrorDialog(const std::string& text) {
@@ -291,7 +297,11 @@ LRESULT CALLBACK MainWindow::SubjectListProc(HWND list, UINT message, WPARAM wPa
         constexpr LPARAM WasDown = 1 << 30;
         window.keyRepeating_ = (lParam & WasDown) != 0;
         const LRESULT result = DefSubclassProc(list, message, wParam, lParam);
-        window.keyRepeating_ = false;
+        // An export that took messages meanwhile may have taken the key's coming up, and dropped
+        // it: the repeat ends all the same.
+        if (std::exchange(window.keyRepeating_, false) &&
+            GetKeyState(static_cast<int>(wParam)) >= 0)
+            window.application_.Guarded([&window] { window.views_.EndRepeat(); });
         return result;
     }
     case WM_KEYUP:

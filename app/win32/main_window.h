@@ -45,7 +45,8 @@ public:
     const MainForm& Form() const { return *form_; }
 
     // Shows the task-bar button and the window in the show state the process was started
-    // with; the first activation runs the start-up sequence, which has run once this returns.
+    // with, a minimized start the button alone until it is restored; the start-up sequence has
+    // run once this returns.
     void Show(int showCommand);
 
     // FormHost

@@ -1,9 +1,10 @@
-# Checks that every test the README names exists, so that its tables never point at nothing.
-# Run by ctest:
-#   cmake -DREADME=<README.md> -DSOURCE_DIR=<project root> -P check_test_names.cmake
-# It reads "Suite.Test" names anywhere in the README (a final "*" matches any test whose name
+# Checks that every test the documents (README.md and docs/*.md) name exists, so that their tables
+# never point at nothing. Run by ctest:
+#   cmake -DSOURCE_DIR=<project root> -P check_test_names.cmake
+# It reads "Suite.Test" names anywhere in the documents (a final "*" matches any test whose name
 # starts so, "Suite.*" any test of the suite), and in the Test column of the table of faults and
-# bad input also bare suite names, `folder/file.cpp` under tests/ and `fuzz_target`s.
+# bad input, which one of them holds, also bare suite names, `folder/file.cpp` under tests/ and
+# `fuzz_target`s.
 
 # Every "Suite.Test" that a TEST, TEST_F or TEST_P of the test sources defines.
 file(GLOB_RECURSE sources ${SOURCE_DIR}/tests/*.cpp)
@@ -40,22 +41,34 @@ function(check_test reference)
     endif()
 endfunction()
 
-file(READ ${README} readme)
+file(GLOB documents ${SOURCE_DIR}/README.md ${SOURCE_DIR}/docs/*.md)
 
 # A name of a suite or a test has a lower-case letter, so that "ACME.MAIN" is none.
 set(word "[A-Z][A-Za-z0-9]*[a-z][A-Za-z0-9]*")
 set(test_reference "${word}\\.(${word}\\*?|\\*)")
-string(REGEX MATCHALL "[^A-Za-z0-9_.]${test_reference}" references " ${readme}")
-foreach(reference ${references})
-    string(SUBSTRING "${reference}" 1 -1 reference)
-    check_test("${reference}")
+set(count 0)
+set(faults_document)
+foreach(document ${documents})
+    file(READ ${document} text)
+    string(REGEX MATCHALL "[^A-Za-z0-9_.]${test_reference}" references " ${text}")
+    foreach(reference ${references})
+        string(SUBSTRING "${reference}" 1 -1 reference)
+        check_test("${reference}")
+        math(EXPR count "${count} + 1")
+    endforeach()
+    string(FIND "${text}" "\n## Faults and bad input that are tested\n" start)
+    if(NOT start EQUAL -1)
+        set(faults_document ${document})
+        set(readme "${text}")
+    endif()
 endforeach()
 
 # The Test column: the last cell of each row of the table under the faults heading.
-string(FIND "${readme}" "\n## Faults and bad input that are tested\n" start)
-if(start EQUAL -1)
-    message(FATAL_ERROR "${README} has no section \"Faults and bad input that are tested\"")
+if(NOT faults_document)
+    message(FATAL_ERROR "no document has a section \"Faults and bad input that are tested\"")
 endif()
+set(README ${faults_document})
+string(FIND "${readme}" "\n## Faults and bad input that are tested\n" start)
 string(SUBSTRING "${readme}" ${start} -1 section)
 string(SUBSTRING "${section}" 1 -1 section)
 string(FIND "${section}" "\n## " end)
@@ -88,7 +101,7 @@ foreach(row ${rows})
                 list(APPEND missing "fuzz/${CMAKE_MATCH_1}.cpp")
             endif()
         elseif(token MATCHES "^${test_reference}$")
-            # Checked with the names of the whole README.
+            # Checked with the names of every document.
         elseif(token MATCHES "^${word}$")
             check_test("${token}.*")
         else()
@@ -100,7 +113,6 @@ endforeach()
 if(missing)
     list(REMOVE_DUPLICATES missing)
     list(JOIN missing "\n  " text)
-    message(FATAL_ERROR "${README} names tests that do not exist:\n  ${text}")
+    message(FATAL_ERROR "the documents name tests that do not exist:\n  ${text}")
 endif()
-list(LENGTH references count)
-message(STATUS "${README}: the ${count} tests it names and the faults table's names exist")
+message(STATUS "the ${count} tests the documents name and the faults table's names exist")

@@ -272,19 +272,22 @@ TEST(BatchProgress, ATextTheMemoRefusesIsReportedAfterTheBatch) {
 }
 
 // A click or a single key press on the subject list shows its message at once; while a key
-// repeats, the controls follow a few times a second and catch up when it comes up.
+// repeats, the controls follow a few times a second and catch up when it comes up, also when an
+// export that took messages dropped its coming up.
 TEST(SubjectSelection, ShowsItsMessageAtOnceUnlessAKeyRepeats) {
     ShellHarness harness;
     harness.Start("kelvor.exe Ann");
     const HWND list = harness.Control(SubjectListId);
     const HWND memo = harness.Control(MessageViewId);
     constexpr LPARAM Repeat = 1 | (1 << 30);
+    constexpr LPARAM Up = static_cast<LPARAM>(0xC0000001);
     struct Step {
         UINT message;
         WPARAM key;
         LPARAM flags;
         const wchar_t* shown;
         const char* exports;
+        bool upWithinExport = false;
     };
     const Step steps[] = {
         {WM_KEYDOWN, VK_DOWN, 1, L"Text one\r\nline two", "1.API"},
@@ -296,16 +299,31 @@ TEST(SubjectSelection, ShowsItsMessageAtOnceUnlessAKeyRepeats) {
         {WM_SYSKEYUP, VK_UP, static_cast<LPARAM>(0xE0000001), L"Text two",
          "1.API 2.API 3.API 4.API"},
         {WM_KEYDOWN, VK_DOWN, Repeat, nullptr, "1.API 2.API 3.API 4.API 5.API"},
-        {WM_KEYUP, VK_DOWN, static_cast<LPARAM>(0xC0000001), L"Text three",
-         "1.API 2.API 3.API 4.API 5.API"},
+        {WM_KEYUP, VK_DOWN, Up, L"Text three", "1.API 2.API 3.API 4.API 5.API"},
+        {WM_KEYDOWN, VK_UP, Repeat, L"Text two", "1.API 2.API 3.API 4.API 5.API 6.API", true},
+    };
+    // The key's state as the system keeps it: down from its press until its coming up is taken
+    // from the queue, whoever takes it.
+    BYTE keys[256] = {};
+    const Step* current = nullptr;
+    harness.mailbox.onCall = [&](const std::string& op) {
+        if (current->upWithinExport && op == "get MsgNoteText") {
+            keys[current->key] = 0;
+            SetKeyboardState(keys);
+            harness.Post(list, WM_KEYUP, current->key, Up);
+        }
     };
     for (const Step& step : steps) {
+        current = &step;
+        keys[step.key] = step.message == WM_KEYDOWN ? 0x80 : 0;
+        SetKeyboardState(keys);
         SendMessageW(list, step.message, step.key, step.flags);
         // Whether a repeat in between shows its message depends on the time since the last.
         if (step.shown)
             EXPECT_EQ(ControlText(memo), step.shown) << step.exports;
         EXPECT_EQ(harness.folder.Listing("API_IN"), step.exports);
     }
+    harness.mailbox.onCall = nullptr;
 }
 
 } // namespace
