@@ -70,13 +70,7 @@ ExportOutcome MainForm::ExportSelected() {
         return ExportOutcome::NothingSelected;
     std::optional<InFlight> inFlight;
     try {
-        ExportJob job;
-        try {
-            job = Read(position, targetUser);
-        } catch (...) {
-            FailAfter(*work, inFlight);
-        }
-        Give(*work, std::move(job), position, inFlight);
+        Give(*work, Read(position, targetUser), position, inFlight);
         return Settle(*work, inFlight);
     } catch (const WorkStopped& stopped) {
         Stopped(*work, stopped, inFlight);
@@ -106,23 +100,13 @@ ExportOutcome MainForm::Settle(BusyWork& work, std::optional<InFlight>& inFlight
     case WriterResult::Outcome::Failed:
         break;
     }
-    try {
-        ShowLastExported();
-    } catch (...) {
-        // The export's own failure is the one to show.
-    }
     std::rethrow_exception(result.failure);
 }
 
 void MainForm::FailAfter(BusyWork& work, std::optional<InFlight>& inFlight) {
     const std::exception_ptr failure = std::current_exception();
-    if (inFlight && Settle(work, inFlight) != ExportOutcome::Exported)
-        std::rethrow_exception(failure);
-    try {
-        ShowLastExported();
-    } catch (...) {
-        // The read's own failure is the one to show.
-    }
+    if (inFlight)
+        Settle(work, inFlight);
     std::rethrow_exception(failure);
 }
 
@@ -206,6 +190,15 @@ void MainForm::ConvertAll() {
         // Between two exports, or while one was written: the views show the last one exported
         // whole; a close follows the batch.
         Stopped(*batch, stopped, inFlight);
+    } catch (...) {
+        // The batch had gone on past the export that failed: where going on by hand misses no
+        // message.
+        try {
+            ShowLastExported();
+        } catch (...) {
+            // The export's own failure is the one to show.
+        }
+        throw;
     }
     batch->Finish();
 }

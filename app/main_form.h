@@ -51,11 +51,11 @@ public:
     void OnExitClick();
     // Exports the message of the selected subject as work of its own, for the user name of its
     // start, under the next number whose names no other writer holds. Any failure but a request
-    // file that cannot be created propagates, the last subject exported whole shown first.
+    // file that cannot be created propagates.
     ExportOutcome ExportSelected();
     // Exports every subject in list order as one batch, for the user name of its start, stopping
-    // at an export that did not happen or failed, or where the user stopped it. The writer writes
-    // one message's files while the next one is read.
+    // at an export that did not happen or failed, or where the user stopped it, the last subject
+    // exported whole shown then. The writer writes one message's files while the next one is read.
     void ConvertAll();
     void WarnUser(const std::string& text);
     // Windows ends the session: nothing more of the gateway's files is written.
@@ -73,8 +73,7 @@ private:
     ExportJob Read(int position, const std::string& targetUser);
     void Give(BusyWork& work, ExportJob job, int position, std::optional<InFlight>& inFlight);
     // Waits for the export in flight and takes what became of it; the window closes after the
-    // dialog for a request file that cannot be created, and a failure propagates, the last
-    // subject exported whole shown first.
+    // dialog for a request file that cannot be created, and a failure propagates.
     ExportOutcome Settle(BusyWork& work, std::optional<InFlight>& inFlight);
     // After a read of the next message failed: the export in flight is settled before the failure
     // propagates, since it came first.

@@ -56,9 +56,10 @@ TEST(ExportFailures, MissingApiInEndsTheProgramAfterTheErrorDialog) {
         EXPECT_EQ(run.CountInLog("SignOff"), signOffs + 1);
         EXPECT_EQ(run.Folder().Listing("ATT_IN"), "");
     }
-    // Neither export got as far as choosing its message: the log shows the start-up's choices.
-    EXPECT_EQ(run.CountInLog("put MsgIndex 1"), 2);
-    EXPECT_EQ(run.CountInLog("put MsgIndex 2"), 2);
+    // Each export read its message, Convert the second too while the first was to be written,
+    // besides the start-up's choices.
+    EXPECT_EQ(run.CountInLog("put MsgIndex 1"), 3);
+    EXPECT_EQ(run.CountInLog("put MsgIndex 2"), 3);
 }
 
 TEST(ExportFailures, MissingAttInStopsConvertAfterTheFirstMessageAndTheProgramStaysOpen) {
@@ -72,7 +73,7 @@ TEST(ExportFailures, MissingAttInStopsConvertAfterTheFirstMessageAndTheProgramSt
     ASSERT_TRUE(window.Ready());
     PressKey(VK_RETURN);
     ExpectGeneralError(run, window, "Cannot create file " + attIn + "1.MSG.");
-    EXPECT_EQ(run.CountInLog("put MsgIndex 1"), 1) << "Convert went on after the failure";
+    EXPECT_EQ(run.CountInLog("put MsgIndex 2"), 1) << "Convert went on after the failure";
 
     // The number is used up; the next export fails the same way.
     window.ClickSubject(1);
@@ -130,7 +131,7 @@ TEST(ExportFailures, AFailingPropertyOrCopyEndsTheExportAndConvertButNotTheProgr
     PostMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(SubjectListId, LBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(window.Control(SubjectListId)));
 
-    // Convert: message 0 fails after its body file, which goes too, and the batch ends there.
+    // Convert: message 0 fails as it is read, before anything is written, and the batch ends.
     PressKey(VK_RETURN);
     ExpectGeneralError(run, window, "Attachment table unavailable.");
     gateway.ExpectOnDisk(run.Folder());
@@ -143,7 +144,8 @@ TEST(ExportFailures, AFailingPropertyOrCopyEndsTheExportAndConvertButNotTheProgr
     window.ClickSubject(2);
     ExpectGeneralError(run, window, "Message text unavailable.");
 
-    const std::string copy = run.Folder().Gateway() + "\\ATT_IN\\4.1";
+    // The first number claimed: a message that could not be read claims none.
+    const std::string copy = run.Folder().Gateway() + "\\ATT_IN\\1.1";
     window.ClickSubject(3);
     {
         const ProgramBox box(run.Process(), L"Kelvor");
@@ -165,26 +167,27 @@ TEST(ExportFailures, AFailingPropertyOrCopyEndsTheExportAndConvertButNotTheProgr
 
     // After all this the program exports as before.
     PressKey(VK_HOME);
-    EXPECT_TRUE(WaitForBytes(run.Folder().ApiIn("7.API"), RequestBytes(7, messages[0], "jsmith")));
-    gateway.Export(7, messages[0], "jsmith");
+    EXPECT_TRUE(WaitForBytes(run.Folder().ApiIn("2.API"), RequestBytes(2, messages[0], "jsmith")));
+    gateway.Export(2, messages[0], "jsmith");
     gateway.ExpectOnDisk(run.Folder());
     EXPECT_EQ(run.CountInLog("FAIL get MsgSubject 0x8004ABCD"), 1);
 
-    // Convert once more: the attachment that cannot be copied ends the batch at message 3.
+    // Convert once more: the attachment that cannot be copied ends the batch at message 3, its
+    // error shown rather than that of message 4, read meanwhile.
     PressAltKey('C');
     {
         const ProgramBox box(run.Process(), L"Kelvor");
         ASSERT_TRUE(box);
-        EXPECT_NE(Ansi(box.Text()).find(" to " + run.Folder().Gateway() + "\\ATT_IN\\11.1: "),
+        EXPECT_NE(Ansi(box.Text()).find(" to " + run.Folder().Gateway() + "\\ATT_IN\\6.1: "),
                   std::string::npos);
-        // Behind the box, the views show where the batch ended.
-        EXPECT_EQ(window.SelectedSubject(), 3);
-        EXPECT_EQ(window.MemoText(), "Three");
-        EXPECT_EQ(window.AttachmentList().size(), 2u);
+        // Behind the box, the views show the last message exported whole.
+        EXPECT_EQ(window.SelectedSubject(), 2);
+        EXPECT_EQ(window.MemoText(), "Two");
+        EXPECT_TRUE(window.AttachmentList().empty());
         ASSERT_TRUE(box.PressOk());
     }
     for (int i = 0; i < 3; ++i)
-        gateway.Export(8 + i, messages[static_cast<std::size_t>(i)], "jsmith");
+        gateway.Export(3 + i, messages[static_cast<std::size_t>(i)], "jsmith");
     gateway.ExpectOnDisk(run.Folder());
 
     window.ClickControl(ExitButtonId);
