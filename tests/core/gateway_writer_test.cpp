@@ -7,10 +7,10 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "support/program_folder.h"
+#include "support/wake_count.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <limits>
@@ -34,16 +34,13 @@ using testing_support::ProgramFolder;
 // A writer into the folder's gateway, and the times it woke its owner.
 struct Writer {
     explicit Writer(const ProgramFolder& folder)
-        : writer(std::filesystem::path(folder.Gateway() + PathSeparator), [this] {
-              ++wakes;
-              wakes.notify_all();
-          }) {}
+        : writer(std::filesystem::path(folder.Gateway() + PathSeparator),
+                 [this] { wakes.Wake(); }) {}
     WriterResult Wait(GatewayWriter::Ticket ticket) {
-        for (unsigned seen = wakes.load(); !writer.Done(ticket); seen = wakes.load())
-            wakes.wait(seen);
+        wakes.WaitUntil([&] { return writer.Done(ticket); });
         return writer.Take(ticket);
     }
-    std::atomic<unsigned> wakes = 0;
+    testing_support::WakeCount wakes;
     GatewayWriter writer;
 };
 
@@ -109,7 +106,7 @@ TEST(GatewayWriter, EachTaskComesToItsOutcome) {
             }
         }
         EXPECT_EQ(listing, left);
-        EXPECT_GE(w.wakes.load(), 1u);
+        EXPECT_GE(w.wakes.Count(), 1u);
     }
 }
 
@@ -137,7 +134,7 @@ TEST(GatewayWriter, AbandonsAStalledExportWithoutWaitingForIt) {
         EXPECT_TRUE(driver::WaitFor(
             [&] { return folder.Listing("API_IN") + folder.Listing("ATT_IN") == ""; }));
         if (!ending) {
-            EXPECT_TRUE(driver::WaitFor([&] { return w->wakes.load() > 0; }));
+            EXPECT_TRUE(driver::WaitFor([&] { return w->wakes.Count() > 0; }));
             EXPECT_FALSE(w->writer.Done(ticket)) << "an abandoned task has no result";
         }
     }

@@ -7,8 +7,8 @@
 #include "app/main_form.h"
 #include "mailbox/mailbox_source.h"
 #include "platform/error.h"
+#include "support/wake_count.h"
 
-#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -135,10 +135,7 @@ public:
         return std::make_unique<Work>(*this);
     }
     void SetInputEnabled(bool enabled) override { Note(enabled ? "INPUT on" : "INPUT off"); }
-    void Wake() override {
-        ++wakes_;
-        wakes_.notify_all();
-    }
+    void Wake() override { wakes_.Wake(); }
     Path ExecutablePath() const override { return executablePath; }
     std::string CommandLine() const override { return commandLine; }
     std::unique_ptr<ExportBatch> BeginBatch(int total) override {
@@ -194,15 +191,11 @@ private:
         Step();
     }
     bool WaitAfterStop(const std::function<bool()>& done) {
-        for (;;) {
-            const unsigned seen = wakes_.load();
-            if (done())
-                return true;
-            wakes_.wait(seen);
-        }
+        wakes_.WaitUntil(done);
+        return true;
     }
 
-    std::atomic<unsigned> wakes_ = 0;
+    WakeCount wakes_;
 
     void NoteBatch(const std::string& entry) {
         if (batchJournal)
