@@ -1,14 +1,17 @@
 #include "gateway/export_files.h"
 #include "platform/files.h"
+#include "platform/name_refusal.h"
 #include "support/mail_messages.h"
 #include "support/memory_controls.h"
 #include "support/program_folder.h"
 #ifdef _WIN32
 #include "support/win32_import_patch.h"
+#include "support/win32_system_text.h"
 #endif
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
@@ -39,11 +42,12 @@ const std::string Image = std::string(70000, '\x89');
 #ifdef _WIN32
 using testing_support::ImportPatch;
 
-// The program's calls on its files, through its import table while the object lives: each flush
-// of a file or a folder, mark for deletion cleared and rename is logged ("flush", "flush folder",
-// "keep", "name 1.API", the last with " while writable" when a handle that may write the file is
-// open), and the creation of, or the rename onto, `denied` answered with `denial` the first
-// `times` times (0: always), as Windows answers for a name being deleted or held by a scanner.
+// The program's calls on its files, through its import table while the object lives: each flush,
+// mark for deletion set or cleared and rename is logged with the file's name ("flush 1.MSG",
+// "flush API_IN" for the folder, "mark 1.tmp", "keep 1.0", "name 1.API", the last with
+// " while writable" when a handle that may write the file is open), and the creation of, or the
+// rename onto, `denied` answered with `denial` the first `times` times (0: always), as Windows
+// answers for a name being deleted or held by a scanner.
 class FileCalls {
 public:
     explicit FileCalls(std::filesystem::path denied = {}, DWORD denial = 0, int times = 0)
@@ -60,16 +64,20 @@ private:
         SetLastError(denial_);
         return true;
     }
+    static std::string Name(HANDLE file) {
+        wchar_t path[MAX_PATH * 4] = {};
+        GetFinalPathNameByHandleW(file, path, static_cast<DWORD>(std::size(path)), 0);
+        return std::filesystem::path(path).filename().string();
+    }
     static BOOL WINAPI Flush(HANDLE file) {
-        BY_HANDLE_FILE_INFORMATION info{};
-        GetFileInformationByHandle(file, &info);
-        calls->log.push_back(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? "flush folder"
-                                                                              : "flush");
+        calls->log.push_back("flush " + Name(file));
         return calls->flush_.original(file);
     }
     static BOOL WINAPI Set(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, void* info, DWORD size) {
-        if (kind == FileDispositionInfo && !static_cast<FILE_DISPOSITION_INFO*>(info)->DeleteFile)
-            calls->log.push_back("keep");
+        if (kind == FileDispositionInfo)
+            calls->log.push_back(
+                (static_cast<FILE_DISPOSITION_INFO*>(info)->DeleteFile ? "mark " : "keep ") +
+                Name(file));
         return calls->set_.original(file, kind, info, size);
     }
     static BOOL WINAPI Rename(const wchar_t* from, const wchar_t* to, DWORD flags) {
@@ -204,21 +212,28 @@ TEST_F(ExportTest, MessageWithThreeAttachmentsInMailboxOrder) {
                    "get AttachmentPathName", "get AttachmentName"}));
 }
 
-// On Windows each of the five files is on the disk before the request takes its name, the marks
-// cleared only then, no handle that may write the request open when it does, and its folder's
-// names put on the disk after.
+// On Windows each of the export's files is marked for deletion from its creation, on the disk
+// before the request takes its name (a large copy also on the way, every 32 MiB), the marks cleared
+// only then, the request's first, no handle that may write the request open when it does, and the
+// folder's names put on the disk after.
 TEST_F(ExportTest, BodyIsCompleteAndEachCopyMadeBeforeTheRequestNamesThem) {
+    const std::string large =
+        folder.Attachment("large.bin", std::string(CopyFlushInterval + 1, 'L'));
+    f.mailbox.messages[2].attachments[2].path = Widen(large);
     Start();
 #ifdef _WIN32
     const FileCalls calls;
 #endif
     EXPECT_EQ(Select(2), ExportOutcome::Exported);
 #ifdef _WIN32
-    EXPECT_EQ(calls.log, (Log{"flush", "flush", "flush", "flush", "flush", "keep", "keep", "keep",
-                              "keep", "keep", "name 1.API", "flush folder"}));
+    EXPECT_EQ(calls.log, (Log{"mark 1.tmp", "mark 1.MSG", "flush 1.MSG", "mark 1.0", "flush 1.0",
+                              "mark 1.1", "flush 1.1", "mark 1.2", "flush 1.2", "flush 1.2",
+                              "flush 1.tmp", "keep 1.tmp", "keep 1.MSG", "keep 1.0", "keep 1.1",
+                              "keep 1.2", "name 1.API", "flush API_IN"}));
 #endif
     EXPECT_EQ(folder.Listing("API_IN"), "1.API");
     EXPECT_EQ(folder.Listing("ATT_IN"), "1.0 1.1 1.2 1.MSG");
+    EXPECT_EQ(Copy("1.2"), test::ReadBytes(large));
 }
 
 // Export numbers have no leading zeros, up to the largest; past it nothing is exported and the
@@ -368,7 +383,15 @@ TEST_P(ExportNumbering, FollowsTheFilesOfEarlierRuns) {
         files.insert(
             {"API_IN/" + number + ".API", "ATT_IN/" + number + ".MSG", "ATT_IN/" + number + ".0"});
     } else {
-        EXPECT_THROW(Select(1), Error);
+        try {
+            Select(1);
+            ADD_FAILURE() << "no error";
+        } catch (const CopyFailed& error) {
+#ifdef _WIN32
+            EXPECT_EQ(error.Reason(), testing_support::SystemText(GetParam().denial) + ".");
+#endif
+        } catch (const Error&) {
+        }
     }
     EXPECT_EQ(listing(), files) << "what the export wrote under taken numbers was removed";
     for (const auto& names : {GetParam().earlier, GetParam().meanwhile}) {
@@ -417,6 +440,8 @@ INSTANTIATE_TEST_SUITE_P(
         NumberingCase{"PastACopyBeingDeleted", {}, 2, {"ATT_IN/1.0"}, "ATT_IN/1.0", 5},
         NumberingCase{"PastARequestNameHeld", {}, 2, {"API_IN/1.API"}, "API_IN/1.API", 32},
         NumberingCase{"NotPastADeniedNameThatIsNotThere", {}, 0, {}, "ATT_IN/1.MSG", 5},
+        // The copy's error gives the refusal's reason, not that of the listing that followed.
+        NumberingCase{"NotPastADeniedCopyNameThatIsNotThere", {}, 0, {}, "ATT_IN/1.0", 5},
         NumberingCase{"ADeniedNameGoneAtOnceIsTriedAgain", {}, 1, {}, "API_IN/1.API", 32, 2},
         NumberingCase{"NoneLeftWhenTheLastIsTakenMeanwhile",
                       {"API_IN/2147483646.API"},
@@ -531,6 +556,9 @@ TEST_F(ExportTest, ARequestDeniedItsNameIsReportedAndRemoved) {
         EXPECT_EQ(std::string(error.what()), "Cannot rename " + folder.ApiIn("1.tmp") + " to " +
                                                  folder.ApiIn("1.API") + ": Access denied.");
     }
+    // Tried a few times, then removed, the request last: its name holds the number.
+    EXPECT_EQ(std::count(denying.log.begin(), denying.log.end(), "name 1.API"), RefusalAttempts);
+    EXPECT_EQ(Log(denying.log.end() - 2, denying.log.end()), (Log{"mark 1.MSG", "mark 1.tmp"}));
     EXPECT_EQ(folder.Listing("API_IN"), "");
     EXPECT_EQ(folder.Listing("ATT_IN"), "");
 #endif
@@ -639,6 +667,8 @@ struct ConvertCase {
     // then ATT_IN holds these files.
     int stopAtStep = 0;
     const char* attIn = nullptr;
+    // A subject exported by selection before the batch.
+    int exportedFirst = -1;
 };
 
 class Convert : public ExportTest, public testing::WithParamInterface<ConvertCase> {};
@@ -671,6 +701,10 @@ TEST_P(Convert, ExportsInListOrderAndStopsWhereAnExportDoesNot) {
         std::filesystem::remove(folder.ApiIn(""));
     if (c.messages > 0)
         Start();
+    if (c.exportedFirst >= 0) {
+        Select(c.exportedFirst);
+        f.mailbox.log.clear();
+    }
     f.mailbox.faults = c.faults;
     f.host.batchJournal = &f.mailbox.log;
     f.host.stopBatchAfter = c.stopAfter;
@@ -769,6 +803,19 @@ INSTANTIATE_TEST_SUITE_P(
                     0,
                     8,
                     "1.MSG 2.0 2.MSG 3.0 3.1 3.2 3.MSG"},
+        // A stop before the first is given to the writer (the first step): no subject is
+        // highlighted, neither that of the export made before the batch.
+        ConvertCase{"StoppedBeforeTheFirstIsWritten",
+                    3,
+                    true,
+                    {},
+                    [](const auto& calls) {
+                        return Joined({{"BATCH 3"}, calls(0), {"FINISH", "END"}});
+                    },
+                    0,
+                    1,
+                    "1.0 1.1 1.2 1.MSG",
+                    2},
         // An empty list exports nothing.
         ConvertCase{"AnEmptyList",
                     0,

@@ -4,6 +4,7 @@
 
 #include "platform/files.h"
 #include "support/e2e_export.h"
+#include "support/win32_system_text.h"
 
 #include <gtest/gtest.h>
 
@@ -192,18 +193,6 @@ TEST(ExportFailures, AFailingPropertyOrCopyEndsTheExportAndConvertButNotTheProgr
 
     window.ClickControl(ExitButtonId);
     EXPECT_EQ(run.Process().WaitForExit(), 0u);
-}
-
-// The system's text for an error code, without its final stop and line end.
-std::string SystemText(DWORD code) {
-    char text[512] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, text, sizeof text, nullptr);
-    std::string message(text, length);
-    while (!message.empty() &&
-           (message.back() == '.' || static_cast<unsigned char>(message.back()) <= ' '))
-        message.pop_back();
-    return message;
 }
 
 // An attachment file that is there but cannot be read: held open without sharing by another

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -80,12 +81,23 @@ TEST(WorkInput, EachMessageDuringEachKindOfWork) {
         EXPECT_EQ(SessionMayEnd(kind, flags), mayEnd) << static_cast<int>(kind) << " " << flags;
         EXPECT_EQ(ShutdownReason(kind, 1418, 21500), reason);
     }
+    // Thousands grouped, and nothing before a number of three, six or nine digits.
+    const std::tuple<int, int, std::wstring> counts[] = {
+        {418, 1500, L"418 of 1,500"},
+        {418000, 2000000, L"418,000 of 2,000,000"},
+        {418000000, 2147483647, L"418,000,000 of 2,147,483,647"},
+    };
+    for (const auto& [done, total, text] : counts)
+        EXPECT_EQ(ShutdownReason(Convert, done, total),
+                  L"Converting: " + text + L" messages exported");
 }
 
-// What Windows would show the user as the reason to wait for the work.
+// What Windows would show the user as the reason to wait for the work, and how often one was given.
 std::wstring reasonShown;
+int reasonsGiven = 0;
 BOOL WINAPI ShowReason(HWND, LPCWSTR reason) {
     reasonShown = reason;
+    ++reasonsGiven;
     return TRUE;
 }
 BOOL WINAPI RemoveReason(HWND) {
@@ -130,8 +142,9 @@ TEST(StopsAUserSees, DuringAConvertOrTheExportOfASelectedSubject) {
     const char* all = "1.API 2.API 3.API 1.0 1.MSG 2.0 2.MSG 3.MSG";
     const char* three = "1.API 2.API 3.API";
     // What is done, and whether in an export rather than a Convert; then the files in API_IN and
-    // ATT_IN, the sign-off, the subject selected, and API_IN after the Convert that follows (none
-    // when the program ends).
+    // ATT_IN, the sign-off, the subject whose message the views show (-1: none; where the program
+    // goes on, the one selected; where it ends after a stop, the one the work was reading), and
+    // API_IN after the Convert that follows (none when the program ends).
     const std::tuple<std::function<void(ShellHarness&)>, bool, const char*, const char*, int,
                      const char*>
         rows[] = {
@@ -141,7 +154,7 @@ TEST(StopsAUserSees, DuringAConvertOrTheExportOfASelectedSubject) {
             {endInADialog, false, " ", "", 0, ""},
             {esc, false, " ", "", -1, three},
             {esc, true, "1.API 1.MSG", "", 2, "1.API 2.API 3.API 4.API"},
-            {exitThenError, false, " ", "after the error", 0, ""},
+            {exitThenError, false, " ", "after the error", -1, ""},
             {quit, false, " ", "with no error", 0, ""},
         };
     const ImportPatch show(&ShutdownBlockReasonCreate, &ShowReason);
@@ -153,7 +166,9 @@ TEST(StopsAUserSees, DuringAConvertOrTheExportOfASelectedSubject) {
         for (const int i : {0, 1})
             h.mailbox.messages[static_cast<std::size_t>(i)].attachments = {
                 {u"a.bin", Widen(h.folder.Attachment("a.bin", "A"))}};
+        reasonsGiven = 0;
         h.Start("kelvor.exe Ann");
+        EXPECT_EQ(reasonsGiven, 0) << "the start-up writes nothing to wait for";
         bool acted = false;
         std::string signedOff;
         DialogWatch watch;
@@ -178,12 +193,17 @@ TEST(StopsAUserSees, DuringAConvertOrTheExportOfASelectedSubject) {
         EXPECT_EQ(reasonShown, L"");
         EXPECT_EQ(signedOff, signOff);
         EXPECT_EQ(h.Pump(), !*after);
+        const std::size_t shown = static_cast<std::size_t>(std::max(selected, 0));
+        const std::u16string text = selected < 0 ? u"" : h.mailbox.messages[shown].text;
+        EXPECT_EQ(WindowText(h.Control(MessageViewId)), std::wstring(text.begin(), text.end()));
+        EXPECT_EQ(
+            SendMessageW(h.Control(AttachmentListId), LB_GETCOUNT, 0, 0),
+            selected < 0 ? 0 : static_cast<LRESULT>(h.mailbox.messages[shown].attachments.size()));
         if (!*after)
             continue;
-        const std::u16string text =
-            selected < 0 ? u"" : h.mailbox.messages[static_cast<std::size_t>(selected)].text;
         EXPECT_EQ(SendMessageW(h.Control(SubjectListId), LB_GETCURSEL, 0, 0), selected);
-        EXPECT_EQ(WindowText(h.Control(MessageViewId)), std::wstring(text.begin(), text.end()));
+        EXPECT_TRUE(SendMessageW(h.application->Window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF))
+            << "idle, the program lets the session end";
         SendMessageW(h.Control(ConvertButtonId), BM_CLICK, 0, 0);
         EXPECT_EQ(h.folder.Listing("API_IN"), after);
     }
