@@ -175,8 +175,12 @@ TEST(StopsAUserSees, DuringAConvertOrTheExportOfASelectedSubject) {
         // A message the window handles while an error is shown.
         watch.onShow = [&](HWND) { SendMessageW(h.window->Handle(), WM_NULL, 0, 0); };
         h.mailbox.onCall = [&](const std::string& op) {
-            if (op == "get AttachmentPathName" && !std::exchange(acted, true))
+            if (op == "get AttachmentPathName" && !std::exchange(acted, true)) {
+                // Set as the work begins: Windows has the reason before it asks.
+                EXPECT_EQ(reasonShown, anExport ? L"Exporting the selected message"
+                                                : L"Converting: 0 of 3 messages exported");
                 during(h);
+            }
             if (op == "SignOff")
                 signedOff += watch.Seen().empty()                   ? "with no error"
                              : IsWindow(watch.Seen().back().window) ? "with the error up"
