@@ -715,8 +715,9 @@ TEST_P(Convert, ExportsInListOrderAndStopsWhereAnExportDoesNot) {
         f.mailbox.log.push_back(std::string("ERROR ") + error.what());
     }
     EXPECT_EQ(f.mailbox.log, c.journal(ExportCalls));
-    if (c.attIn)
+    if (c.attIn) {
         EXPECT_EQ(folder.Listing("ATT_IN"), c.attIn);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
