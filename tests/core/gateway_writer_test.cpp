@@ -12,12 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
-#include <limits>
 #include <optional>
-#include <sstream>
 #include <string>
-#include <tuple>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -48,66 +44,26 @@ ExportJob Job(std::vector<AttachmentToCopy> attachments = {}) {
     return {"Subject", "ACME", "MAIN", "jsmith", "Ann", "Text", std::move(attachments)};
 }
 
-// What each task comes to: the number it found or claimed last, its failure, the files left.
-TEST(GatewayWriter, EachTaskComesToItsOutcome) {
-    const int none = 0;
-    const int largest = std::numeric_limits<std::int32_t>::max();
-    // What the gateway holds first ("-API_IN": no such folder; "API_IN/x/": a folder); the task
-    // (a scan, or an export after the counter, with an attachment whose file is missing); then
-    // the outcome, the number, part of the failure's message and the files left.
-    const std::tuple<std::string, bool, int, bool, Outcome, int, std::string, std::string> rows[] =
-        {
-            {"API_IN/4.API ATT_IN/7.0", false, none, false, Outcome::Done, 7, "", "4.API 7.0"},
-            {"API_IN/3.MSG/", false, none, false, Outcome::Done, 0, "", "3.MSG"},
-            {"", true, 0, false, Outcome::Done, 1, "", "1.API 1.MSG"},
-            {"API_IN/2.tmp", true, 1, false, Outcome::Done, 3, "", "2.tmp 3.API 3.MSG"},
-            {"-API_IN", true, 0, false, Outcome::NoRequestFile, 1, "", ""},
-            {"", true, 0, true, Outcome::Failed, 1, "Cannot copy attachment ", ""},
-            {"", true, largest, false, Outcome::Failed, largest, "No export number is left", ""},
-        };
-    for (std::size_t row = 0; row < std::size(rows); ++row) {
-        const auto& [holds, exports, counter, missing, outcome, number, failure, left] = rows[row];
-        SCOPED_TRACE(row);
-        ProgramFolder folder;
-        folder.MakeGatewayTree();
-        std::istringstream names(holds);
-        for (std::string name; names >> name;) {
-            const std::filesystem::path path = std::filesystem::path(folder.Gateway()) / name;
-            if (name.starts_with('-'))
-                std::filesystem::remove(std::filesystem::path(folder.Gateway()) / name.substr(1));
-            else if (name.ends_with('/'))
-                std::filesystem::create_directory(path);
-            else
-                test::WriteBytes(path, name);
-        }
-        std::vector<AttachmentToCopy> attachments;
-        if (missing)
-            attachments.push_back(
-                {std::filesystem::path(folder.MissingAttachment("gone")), "gone"});
-        Writer w(folder);
-        const WriterResult result =
-            w.Wait(exports ? w.writer.Export(Job(attachments), counter) : w.writer.Scan());
-        EXPECT_EQ(result.outcome, outcome);
-        EXPECT_EQ(result.number, number);
-        std::string message;
-        try {
-            if (result.failure)
-                std::rethrow_exception(result.failure);
-        } catch (const std::exception& e) {
-            message = e.what();
-        }
-        EXPECT_EQ(message.substr(0, failure.size()), failure);
-        EXPECT_EQ(message.empty(), failure.empty()) << message;
-        std::string listing;
-        for (const char* directory : {"API_IN", "ATT_IN"}) {
-            if (std::filesystem::exists(std::filesystem::path(folder.Gateway()) / directory)) {
-                const std::string names = folder.Listing(directory);
-                listing += (listing.empty() || names.empty() ? "" : " ") + names;
-            }
-        }
-        EXPECT_EQ(listing, left);
-        EXPECT_GE(w.wakes.Count(), 1u);
-    }
+// Tasks run one at a time, in the order given, each with what it came to: the number it found or
+// claimed last, and its failure.
+TEST(GatewayWriter, RunsTheTasksInTurn) {
+    ProgramFolder folder;
+    folder.MakeGatewayTree();
+    test::WriteBytes(folder.ApiIn("2.tmp"), "another writer's");
+    Writer w(folder);
+    const auto scan = w.writer.Scan();
+    const auto exported = w.writer.Export(Job(), 1);
+    const auto failed = w.writer.Export(
+        Job({{std::filesystem::path(folder.MissingAttachment("gone")), "gone"}}), 3);
+    const WriterResult results[] = {w.Wait(scan), w.Wait(exported), w.Wait(failed)};
+    EXPECT_EQ(results[0].outcome, Outcome::Done);
+    EXPECT_EQ(results[0].number, 2);
+    EXPECT_EQ(results[1].outcome, Outcome::Done);
+    EXPECT_EQ(results[1].number, 3) << "past the number another writer holds";
+    EXPECT_EQ(results[2].outcome, Outcome::Failed);
+    EXPECT_EQ(results[2].number, 4);
+    EXPECT_THROW(std::rethrow_exception(results[2].failure), CopyFailed);
+    EXPECT_EQ(folder.Listing("API_IN") + " " + folder.Listing("ATT_IN"), "2.tmp 3.API 3.MSG");
 }
 
 #ifndef _WIN32
