@@ -116,14 +116,16 @@ void MainForm::Stopped(BusyWork& work, const WorkStopped& stopped,
         // An export whose request is taking its name is whole in a moment, or not at all: the
         // views wait to know which, unless the program ends first. One written meanwhile counts.
         const bool publishing = writer_->Abandon();
-        if (inFlight && (!publishing || work.WaitAfterStop([&] {
-                return !writer_->Running(inFlight->ticket);
-            })) &&
-            writer_->Done(inFlight->ticket)) {
-            const WriterResult result = writer_->Take(inFlight->ticket);
-            values_.ExportCounter = result.number;
-            if (result.outcome == WriterResult::Outcome::Done)
-                lastExported_ = inFlight->position;
+        if (inFlight) {
+            const GatewayWriter::Ticket ticket = inFlight->ticket;
+            const bool settled =
+                !publishing || work.WaitAfterStop([&] { return !writer_->Running(ticket); });
+            if (settled && writer_->Done(ticket)) {
+                const WriterResult result = writer_->Take(ticket);
+                values_.ExportCounter = result.number;
+                if (result.outcome == WriterResult::Outcome::Done)
+                    lastExported_ = inFlight->position;
+            }
         }
     }
     inFlight.reset();
