@@ -179,12 +179,12 @@ void MainForm::ConvertAll() {
             } catch (...) {
                 FailAfter(*batch, inFlight);
             }
-            if (inFlight) {
-                if (Settle(*batch, inFlight) != ExportOutcome::Exported)
-                    break;
-                batch->Progress(i);
-            }
+            if (inFlight && Settle(*batch, inFlight) != ExportOutcome::Exported)
+                break;
             Give(*batch, std::move(job), i, inFlight);
+            // The one before is whole; the writer writes this one meanwhile.
+            if (i > 0)
+                batch->Progress(i);
         }
         if (inFlight && Settle(*batch, inFlight) == ExportOutcome::Exported)
             batch->Progress(total);

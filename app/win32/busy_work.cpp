@@ -66,8 +66,9 @@ bool Work::WaitAfterStop(const std::function<bool()>& done) {
 }
 
 void Work::WaitForWake() {
-    const auto due = std::chrono::duration_cast<std::chrono::milliseconds>(
-        lastPump_ + PumpGap - std::chrono::steady_clock::now());
+    // Rounded up: a wait of no time in the pump's last millisecond would only spin.
+    const auto due = std::chrono::ceil<std::chrono::milliseconds>(lastPump_ + PumpGap -
+                                                                  std::chrono::steady_clock::now());
     WaitForSingleObject(
         application_.WakeEvent(),
         static_cast<DWORD>(std::max<std::chrono::milliseconds::rep>(due.count(), 0)));

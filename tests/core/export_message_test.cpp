@@ -661,10 +661,9 @@ struct ConvertCase {
     bool apiIn;
     std::map<std::string, int> faults;
     std::function<Log(const std::function<Log(int)>&)> journal;
-    // The user stops the batch once it has made this many exports (0: never).
-    int stopAfter = 0;
-    // Or at this step of the batch (a step after each export and each piece of a copy), and
-    // then ATT_IN holds these files.
+    // The user stops the batch at this step (0: never): one as each export is given to the
+    // writer, one as each is waited for, one as each but the first is shown; then ATT_IN holds
+    // these files.
     int stopAtStep = 0;
     const char* attIn = nullptr;
     // A subject exported by selection before the batch.
@@ -707,7 +706,6 @@ TEST_P(Convert, ExportsInListOrderAndStopsWhereAnExportDoesNot) {
     }
     f.mailbox.faults = c.faults;
     f.host.batchJournal = &f.mailbox.log;
-    f.host.stopBatchAfter = c.stopAfter;
     f.host.stopAtStep = c.stopAtStep ? f.host.workSteps + c.stopAtStep : 0;
     try {
         f.form.ConvertAll();
@@ -761,29 +759,26 @@ INSTANTIATE_TEST_SUITE_P(
                                         "put MsgIndex 0", "get MsgNoteText", "get AttachmentCount",
                                         "END", "ERROR Injected failure of get MsgNoteText"}});
                     }},
-        // A stop between two exports: the third, read, is not written, and the views
-        // show the second again.
+        // A stop as the third is to be given to the writer (the sixth step): read, it is not
+        // written, and the views show the second again.
         ConvertCase{"StoppedByTheUser",
                     3,
                     true,
                     {},
                     [](const auto& calls) {
-                        return Joined(
-                            {{"BATCH 3"},
-                             calls(0),
-                             calls(1),
-                             {"PROGRESS 1"},
-                             calls(2),
-                             {"PROGRESS 2", "put MsgIndex 1", "get MsgNoteText",
-                              "get AttachmentCount", "get AttachmentCount", "put AttachmentIndex 0",
-                              "get AttachmentPathName", "FINISH", "END"}});
+                        return Joined({{"BATCH 3"},
+                                       calls(0),
+                                       calls(1),
+                                       {"PROGRESS 1"},
+                                       calls(2),
+                                       {"put MsgIndex 1", "get MsgNoteText", "get AttachmentCount",
+                                        "get AttachmentCount", "put AttachmentIndex 0",
+                                        "get AttachmentPathName", "FINISH", "END"}});
                     },
-                    2,
-                    0,
+                    6,
                     "1.MSG 2.0 2.MSG"},
-        // A stop once the third is written (the eighth step, its wait; each export is
-        // given, and each but the first waited for, then shown, with a step): it
-        // counts, and the views show it.
+        // A stop once the third is written (the eighth step, its wait): it counts, and the
+        // views show it.
         ConvertCase{"StoppedAsTheLastIsWritten",
                     3,
                     true,
@@ -801,7 +796,6 @@ INSTANTIATE_TEST_SUITE_P(
                               "get AttachmentPathName", "put AttachmentIndex 2",
                               "get AttachmentPathName", "FINISH", "END"}});
                     },
-                    0,
                     8,
                     "1.MSG 2.0 2.MSG 3.0 3.1 3.2 3.MSG"},
         // A stop before the first is given to the writer (the first step): no subject is
@@ -813,7 +807,6 @@ INSTANTIATE_TEST_SUITE_P(
                     [](const auto& calls) {
                         return Joined({{"BATCH 3"}, calls(0), {"FINISH", "END"}});
                     },
-                    0,
                     1,
                     "1.0 1.1 1.2 1.MSG",
                     2},

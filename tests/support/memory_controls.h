@@ -103,8 +103,6 @@ public:
     int closeCount = 0;
     // Each batch's progress: (done, total).
     std::vector<std::pair<int, int>> progress;
-    // The user stops a batch once it has made this many exports (0: never).
-    int stopBatchAfter = 0;
     // Steps of all work so far, and the one at which the user stops the work (0: never).
     int workSteps = 0;
     int stopAtStep = 0;
@@ -169,8 +167,6 @@ private:
         void Progress(int done) override {
             host_.progress.emplace_back(done, total_);
             host_.NoteBatch("PROGRESS " + std::to_string(done));
-            if (done == host_.stopBatchAfter)
-                throw WorkStopped();
             host_.Step();
         }
         void Finish() override { host_.NoteBatch("FINISH"); }
