@@ -44,25 +44,28 @@ public:
     }
 
     // Both directories hold exactly the expected files, each with the expected bytes.
-    void ExpectOnDisk(const ProgramFolder& folder) const {
-        ExpectDirectory(folder, "API_IN", apiIn_);
-        ExpectDirectory(folder, "ATT_IN", attIn_);
+    void ExpectOnDisk(const ProgramFolder& folder) const { ExpectOnDisk(folder.Gateway()); }
+    void ExpectOnDisk(const std::filesystem::path& gateway) const {
+        EXPECT_EQ(ListingOf(gateway / "API_IN"), Names(apiIn_)) << "files in API_IN";
+        EXPECT_EQ(ListingOf(gateway / "ATT_IN"), Names(attIn_)) << "files in ATT_IN";
+        for (const auto& [directory, files] : {std::pair{"API_IN", &apiIn_}, {"ATT_IN", &attIn_}})
+            for (const auto& [name, bytes] : *files)
+                EXPECT_EQ(FileBytes(gateway / directory / name), bytes)
+                    << directory << "\\" << name;
+    }
+    // Both directories hold the expected names and no others.
+    bool Listed(const std::filesystem::path& gateway) const {
+        return ListingOf(gateway / "API_IN") == Names(apiIn_) &&
+               ListingOf(gateway / "ATT_IN") == Names(attIn_);
     }
 
 private:
-    static void ExpectDirectory(const ProgramFolder& folder, const std::string& directory,
-                                const std::map<std::string, std::string>& files) {
-        std::vector<std::string> names;
+    // The names sorted as a listing sorts them, joined by spaces.
+    static std::string Names(const std::map<std::string, std::string>& files) {
+        std::string names;
         for (const auto& [name, bytes] : files)
-            names.push_back(name);
-        std::sort(names.begin(), names.end());
-        std::string listing;
-        for (const auto& name : names)
-            listing += (listing.empty() ? "" : " ") + name;
-        EXPECT_EQ(folder.Listing(directory), listing) << "files in " << directory;
-        for (const auto& [name, bytes] : files)
-            EXPECT_EQ(FileBytes(std::filesystem::path(folder.Gateway()) / directory / name), bytes)
-                << directory << "\\" << name;
+            names += (names.empty() ? "" : " ") + name;
+        return names;
     }
 
     std::map<std::string, std::string> apiIn_;

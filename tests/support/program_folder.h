@@ -40,6 +40,18 @@ inline std::string Utf16LeFile(std::u16string_view text) {
     return bytes;
 }
 
+// Names of the files in a directory, sorted, joined by spaces.
+inline std::string ListingOf(const std::filesystem::path& directory) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::string listing;
+    for (const auto& name : names)
+        listing += (listing.empty() ? "" : " ") + name;
+    return listing;
+}
+
 class ProgramFolder {
 public:
     // The program lies in the temporary folder itself, or in a folder of the given name there.
@@ -82,15 +94,7 @@ public:
     }
     // Names of the files in a gateway directory, sorted.
     std::string Listing(std::string_view directory) const {
-        std::vector<std::string> names;
-        for (const auto& entry :
-             std::filesystem::directory_iterator(std::filesystem::path(Gateway()) / directory))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        std::string listing;
-        for (const auto& name : names)
-            listing += (listing.empty() ? "" : " ") + name;
-        return listing;
+        return ListingOf(std::filesystem::path(Gateway()) / directory);
     }
 
 private:
