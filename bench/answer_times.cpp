@@ -2,9 +2,12 @@
 // sent to it, sent again a few milliseconds after each answer, while the window works: the
 // start-up listing 70,000 subjects, from the window's appearance until it is idle, and Convert of
 // one message whose attachment is a 2 GiB file, from the press of Convert until the batch has
-// ended. The system counts a window hung that leaves a message unanswered for five seconds.
+// ended, and, given a folder whose writes and flushes wait while a flag file exists
+// (scripts/with-stalling-folder), Convert into a gateway there that stalls for 10 s once the first
+// request has appeared, from the press of Convert until the batch has ended. The system counts a
+// window hung that leaves a message unanswered for five seconds.
 //
-//   bench_answer_times <kelvor.exe> <work folder>
+//   bench_answer_times <kelvor.exe> <work folder> [<stalling folder> <flag file>]
 
 #include "app/win32/busy_property.h"
 #include "app/win32/layout.h"
@@ -28,6 +31,8 @@ namespace {
 constexpr int ListedSubjects = 70000;
 constexpr std::uintmax_t LargeAttachmentBytes = std::uintmax_t{2} << 30;
 constexpr int RoundCount = 5;
+constexpr int StalledMessages = 300;
+constexpr DWORD StallMs = 10 * 1000;
 constexpr DWORD SendGapMs = 5;
 // Long enough to time the longest silence rather than cut it short.
 constexpr UINT AnswerTimeoutMs = 10 * 60 * 1000;
@@ -125,6 +130,37 @@ std::vector<Answer> DuringLargeCopy(const std::wstring& kelvorExe, const std::ws
     return answers;
 }
 
+// Convert of StalledMessages messages into a gateway on the stalling folder, whose writes and
+// flushes wait for StallMs once the first request has appeared.
+std::vector<Answer> DuringStall(const std::wstring& kelvorExe, const std::wstring& folder,
+                                const std::wstring& flag) {
+    const std::wstring kelvor = bench::PrepareProgram(kelvorExe, folder);
+    bench::UseGeneratedMailbox(folder + L"\\mailbox.json", {StalledMessages, 200, {}, 1});
+    const std::filesystem::path first(folder + L"\\gateway\\API_IN\\1.API");
+    const std::filesystem::path last(folder + L"\\gateway\\API_IN\\" +
+                                     std::to_wstring(StalledMessages) + L".API");
+    std::vector<Answer> answers;
+    {
+        const bench::RunningKelvor running(kelvor, L"bench", StalledMessages);
+        const HWND window = running.Window();
+        LARGE_INTEGER raised{};
+        bool stalled = false;
+        PostMessageW(running.Control(win32::ConvertButtonId), BM_CLICK, 0, 0);
+        answers = Probe(window, [&] {
+            if (!stalled && std::filesystem::exists(first)) {
+                if (!std::ofstream(std::filesystem::path(flag)))
+                    throw std::runtime_error("cannot raise the stall's flag");
+                raised = bench::Now();
+                stalled = true;
+            }
+            if (stalled && bench::SecondsSince(raised) * 1000.0 >= StallMs)
+                std::filesystem::remove(std::filesystem::path(flag));
+            return std::filesystem::exists(last) && !Busy(window);
+        });
+    }
+    return answers;
+}
+
 double Median(std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
     return ms.empty() ? 0.0 : ms[ms.size() / 2];
@@ -154,7 +190,7 @@ void PrintRound(int round, const std::vector<Answer>& answers) {
 
 // Each round printed as it ends, then the median of the rounds' medians and the slowest answer
 // of all.
-void Rounds(const char* what, const std::function<std::vector<Answer>()>& run) {
+void Rounds(const std::string& what, const std::function<std::vector<Answer>()>& run) {
     std::vector<double> medians;
     double slowest = 0;
     for (int round = 1; round <= RoundCount; ++round) {
@@ -170,7 +206,7 @@ void Rounds(const char* what, const std::function<std::vector<Answer>()>& run) {
     const double median = Median(medians);
     std::printf("%s: median %.1f ms (median of the rounds' medians), slowest %.1f ms (goal: at "
                 "most %.0f ms for both, %s)\n",
-                what, median, slowest, GoalMs,
+                what.c_str(), median, slowest, GoalMs,
                 median <= GoalMs && slowest <= GoalMs ? "met" : "MISSED");
     std::fflush(stdout);
 }
@@ -178,8 +214,9 @@ void Rounds(const char* what, const std::function<std::vector<Answer>()>& run) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: bench_answer_times <kelvor.exe> <work folder>\n");
+    if (argc != 3 && argc != 5) {
+        std::fprintf(stderr, "usage: bench_answer_times <kelvor.exe> <work folder> "
+                             "[<stalling folder> <flag file>]\n");
         return 2;
     }
     try {
@@ -194,6 +231,11 @@ int wmain(int argc, wchar_t** argv) {
         Rounds("Start-up listing 70,000 subjects", [&] { return DuringStartup(kelvor); });
         Rounds("Convert of a message with a 2 GiB attachment",
                [&] { return DuringLargeCopy(argv[1], work + L"\\large-copy"); });
+        if (argc == 5)
+            Rounds("Convert of " + std::to_string(StalledMessages) +
+                       " messages into a gateway whose writes stall for " +
+                       std::to_string(StallMs / 1000) + " s",
+                   [&] { return DuringStall(argv[1], argv[3], argv[4]); });
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_answer_times: %s\n", e.what());
