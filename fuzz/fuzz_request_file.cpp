@@ -1,16 +1,12 @@
-// The request writer with hostile values: whatever the subject, names and qualifiers hold, the
-// file has exactly the keyword lines of one request, in order, each ended by CR LF.
+// The request's text with hostile values: whatever the subject, names and qualifiers hold, it has
+// exactly the keyword lines of one request, in order, each ended by CR LF.
 
 #include "gateway/request_file.h"
-#include "platform/path.h"
 
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -60,36 +56,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int attachments = data[0] % 4;
     const auto values =
         Values(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1), 8);
-    static const std::string path = "/tmp/kelvor-fuzz-request-" + std::to_string(getpid());
-
-    kelvor::RequestFile request;
-    Expect(request.Create(kelvor::Path(path + ".tmp"), kelvor::Path(path)));
-    request.WriteHeader();
-    request.WriteSubject(values[0]);
-    request.WriteTo(values[1], values[2], values[3]);
-    request.WriteFromText(values[4]);
-    request.WriteMsgFile(7);
-    if (attachments > 0) {
-        request.WriteAttachFile();
-        for (int k = 0; k < attachments; ++k) {
-            if (k > 0)
-                request.WriteEntrySeparator();
-            request.WriteCurrentFile(7, k);
-            request.WriteOriginalFile(values[5 + k]);
-        }
-        request.WriteAttachmentsEnd();
-    }
-    request.WriteEnd();
-    request.Close();
-
-    std::string bytes;
-    {
-        std::ifstream in(path, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), {});
-    }
-    // The next input's request is given the same name, which it never takes from another file.
-    Expect(kelvor::RemoveFile(kelvor::Path(path)));
-    const auto lines = Lines(bytes);
+    kelvor::ExportJob job{.subject = std::string(values[0]),
+                          .qualifier1 = std::string(values[1]),
+                          .qualifier2 = std::string(values[2]),
+                          .targetUser = std::string(values[3]),
+                          .sender = std::string(values[4])};
+    for (int k = 0; k < attachments; ++k)
+        job.attachments.push_back({kelvor::Path(), std::string(values[5 + k])});
+    const auto lines = Lines(kelvor::RequestText(7, job));
     const std::size_t expected = 8 + (attachments > 0 ? 2 + 2 * attachments : 0);
     Expect(lines.size() == expected);
     for (const auto& line : lines)

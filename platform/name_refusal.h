@@ -22,7 +22,7 @@ inline constexpr int RefusalAttempts = 6;
 // `listed`: a listing of the folder then showed the name; `attempt` counts from 1.
 Refusal JudgeRefusal(bool exists, bool denied, bool listed, int attempt);
 
-// The pause before attempt + 1: doubling, a few hundredths of a second in all.
+// The pause before attempt + 1: doubling from 5 ms, under a sixth of a second in all.
 std::chrono::milliseconds RefusalPause(int attempt);
 
 } // namespace kelvor

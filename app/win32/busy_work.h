@@ -4,7 +4,7 @@
 // subject, a Convert) runs on the window's thread, and between two of its steps the thread takes
 // what has arrived every fraction of a second, so that the system never counts the window hung
 // (but where a single step takes long itself: a call into the mailbox that does not return, a
-// message text of many megabytes, a share that does not answer).
+// message text of many megabytes).
 // One filter decides what a message does meanwhile: paints, the window's frame, messages of other
 // programs and the system's own are handled; the user's keys and clicks do nothing and are not
 // kept, but the ways to stop the work: Esc (not the start-up), and closing the window, Exit or a
